@@ -1,0 +1,32 @@
+# Thin wrapper over CMake presets: the two commands a newcomer needs, and a few more.
+#   make run ARGS="preview --artist X --track Y"   build and run the program
+#   make test                                       build and run every test (what CI runs)
+.PHONY: deps run test asan bench clean
+
+JOBS ?= $(shell nproc)
+
+deps:
+	./scripts/install-deps.sh
+
+run: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+	./scripts/run.sh $(ARGS)
+
+test: deps
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS)
+	ctest --preset ci
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	./build/release/bench/nimbrel_bench $(BENCH_ARGS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,184 @@
+#include "core/json/json_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "core/text/utf8.h"
+#include "core/text/whitespace.h"
+
+namespace nimbrel {
+namespace {
+
+// nlohmann's message reads "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error
+// while parsing value - invalid literal; last read: 'x'"; the part after " - " is the useful half.
+std::string syntaxReason(const nlohmann::json::parse_error& error, std::string_view bytes) {
+    if (Whitespace::trimmed(bytes).empty()) {
+        return "the document is empty";
+    }
+    std::string reason = error.what();
+    if (const std::size_t dash = reason.find(" - "); dash != std::string::npos) {
+        reason = reason.substr(dash + 3);
+    }
+    return "not valid JSON (" + reason + ")";
+}
+
+} // namespace
+
+JsonPath::JsonPath(std::string text)
+    : m_text(std::move(text)) {}
+
+JsonPath JsonPath::key(std::string_view name) const {
+    return JsonPath(m_text.empty() ? std::string(name) : m_text + "." + std::string(name));
+}
+
+JsonPath JsonPath::index(std::size_t position) const {
+    return JsonPath(m_text + "[" + std::to_string(position) + "]");
+}
+
+nlohmann::json parseJsonDocument(std::string_view bytes) {
+    try {
+        return nlohmann::json::parse(bytes.begin(), bytes.end());
+    } catch (const nlohmann::json::parse_error& error) {
+        // nlohmann counts the byte it stopped at from 1; report it as a line and a column in characters,
+        // as a text editor shows them.
+        const std::size_t stop = std::min<std::size_t>(error.byte == 0 ? 0 : error.byte - 1, bytes.size());
+        std::size_t line = 1;
+        std::size_t lineStart = 0;
+        for (std::size_t offset = 0; offset < stop; ++offset) {
+            if (bytes[offset] == '\n') {
+                ++line;
+                lineStart = offset + 1;
+            }
+        }
+        std::size_t column = 1;
+        for (std::size_t offset = lineStart; offset < stop; ++column) {
+            Utf8::decodeNext(bytes, offset);
+        }
+        throw DecodeError("line " + std::to_string(line) + ", column " + std::to_string(column),
+                          syntaxReason(error, bytes));
+    }
+}
+
+std::string describeJsonType(const nlohmann::json& value) {
+    switch (value.type()) {
+    case nlohmann::json::value_t::null:
+        return "null";
+    case nlohmann::json::value_t::object:
+        return "an object";
+    case nlohmann::json::value_t::array:
+        return "a list";
+    case nlohmann::json::value_t::string:
+        return "a string";
+    case nlohmann::json::value_t::boolean:
+        return "true or false";
+    case nlohmann::json::value_t::number_integer:
+    case nlohmann::json::value_t::number_unsigned:
+        return "a whole number";
+    case nlohmann::json::value_t::number_float:
+        return "a number with a fraction";
+    case nlohmann::json::value_t::binary:
+    case nlohmann::json::value_t::discarded:
+        break;
+    }
+    return "an unsupported value";
+}
+
+JsonObjectReader::JsonObjectReader(const nlohmann::json& object, JsonPath path)
+    : m_object(object)
+    , m_path(std::move(path)) {
+    if (!object.is_object()) {
+        throwTypeMismatch(m_path, "an object", object);
+    }
+}
+
+bool JsonObjectReader::contains(std::string_view key) const {
+    return m_object.find(key) != m_object.end();
+}
+
+const nlohmann::json* JsonObjectReader::value(std::string_view key) const {
+    const auto found = m_object.find(key);
+    if (found == m_object.end() || found->is_null()) {
+        return nullptr;
+    }
+    return &*found;
+}
+
+std::string JsonObjectReader::requiredString(std::string_view key) const {
+    const auto found = m_object.find(key);
+    if (found == m_object.end()) {
+        throw DecodeError(m_path.key(key).text(), "required text is missing");
+    }
+    return stringValue(*found, m_path.key(key));
+}
+
+std::optional<std::string> JsonObjectReader::optionalString(std::string_view key) const {
+    const nlohmann::json* found = value(key);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    return stringValue(*found, m_path.key(key));
+}
+
+std::optional<bool> JsonObjectReader::optionalBool(std::string_view key) const {
+    const nlohmann::json* found = value(key);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    if (!found->is_boolean()) {
+        throwTypeMismatch(m_path.key(key), "true or false", *found);
+    }
+    return found->get<bool>();
+}
+
+std::optional<std::int64_t> JsonObjectReader::optionalInt(std::string_view key) const {
+    const nlohmann::json* found = value(key);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    if (found->is_number_integer() && !found->is_number_unsigned()) {
+        return found->get<std::int64_t>();
+    }
+    if (found->is_number_unsigned()) {
+        const auto unsignedValue = found->get<std::uint64_t>();
+        if (unsignedValue <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            return static_cast<std::int64_t>(unsignedValue);
+        }
+        throw DecodeError(m_path.key(key).text(), "the number is too large");
+    }
+    throwTypeMismatch(m_path.key(key), "a whole number", *found);
+}
+
+std::optional<double> JsonObjectReader::optionalDouble(std::string_view key) const {
+    const nlohmann::json* found = value(key);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    if (!found->is_number()) {
+        throwTypeMismatch(m_path.key(key), "a number", *found);
+    }
+    return found->get<double>();
+}
+
+const nlohmann::json* JsonObjectReader::optionalArray(std::string_view key) const {
+    const nlohmann::json* found = value(key);
+    if (found != nullptr && !found->is_array()) {
+        throwTypeMismatch(m_path.key(key), "a list", *found);
+    }
+    return found;
+}
+
+void JsonObjectReader::throwTypeMismatch(const JsonPath& path, std::string_view expected,
+                                         const nlohmann::json& found) {
+    throw DecodeError(path.text(), "expected " + std::string(expected) + ", found " + describeJsonType(found));
+}
+
+std::string JsonObjectReader::stringValue(const nlohmann::json& value, const JsonPath& path) {
+    if (!value.is_string()) {
+        throwTypeMismatch(path, "text", value);
+    }
+    return value.get<std::string>();
+}
+
+} // namespace nimbrel

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+#include "core/nimbrel_core_export.h"
+#include "core/nowplaying/now_playing.h"
+
+namespace nimbrel {
+
+/// Turns a player script's output ("notrunning", or state TAB artist TAB title) into a reading.
+struct NIMBREL_CORE_EXPORT NowPlayingParser final {
+    NowPlayingParser() = delete;
+
+    /// The sentence of the error reading for an empty answer.
+    static constexpr std::string_view kNoResponseDetail = "No response from the player (check Automation permission).";
+
+    /// Total: every output maps to one reading.
+    static NowPlaying parse(std::string_view output);
+};
+
+} // namespace nimbrel
