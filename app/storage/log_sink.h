@@ -1,0 +1,15 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace nimbrel {
+
+/// The three levels of the application log.
+enum class LogLevel { debug, info, error };
+
+/// Where the storage layer and the commands report what they did. The desktop program routes it into its
+/// application log; the command-line tools print it; tests collect it. An empty sink drops every line.
+using LogSink = std::function<void(LogLevel level, std::string_view line)>;
+
+} // namespace nimbrel
