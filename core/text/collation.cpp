@@ -1,6 +1,7 @@
 #include "core/text/collation.h"
 
 #include <memory>
+
 #include <unicode/coll.h>
 
 #include "core/text/casing.h"
