@@ -169,8 +169,7 @@ const nlohmann::json* JsonObjectReader::optionalArray(std::string_view key) cons
     return found;
 }
 
-void JsonObjectReader::throwTypeMismatch(const JsonPath& path, std::string_view expected,
-                                         const nlohmann::json& found) {
+void JsonObjectReader::throwTypeMismatch(const JsonPath& path, std::string_view expected, const nlohmann::json& found) {
     throw DecodeError(path.text(), "expected " + std::string(expected) + ", found " + describeJsonType(found));
 }
 

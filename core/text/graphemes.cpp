@@ -1,6 +1,7 @@
 #include "core/text/graphemes.h"
 
 #include <memory>
+
 #include <unicode/brkiter.h>
 #include <unicode/utext.h>
 
@@ -58,8 +59,7 @@ void forEachBoundary(std::string_view text, Visit&& visit) {
         return;
     }
     iterator->setText(&utext, status);
-    for (std::int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE;
-         boundary = iterator->next()) {
+    for (std::int32_t boundary = iterator->next(); boundary != icu::BreakIterator::DONE; boundary = iterator->next()) {
         if (!visit(static_cast<std::size_t>(boundary))) {
             break;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+
 #include <unicode/utf8.h>
 
 namespace nimbrel {
