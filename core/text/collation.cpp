@@ -9,11 +9,19 @@
 namespace nimbrel {
 namespace {
 
+// With LANG=C or POSIX, ICU's default locale is en_US_POSIX, whose collation orders by code point and so
+// ranks every capital before every small letter. Nobody who sets LANG=C asks for that in a list of
+// names, so it gets the root (language-neutral) order instead.
+icu::Locale collationLocale() {
+    const icu::Locale& locale = icu::Locale::getDefault();
+    return std::string_view(locale.getVariant()) == "POSIX" ? icu::Locale::getRoot() : locale;
+}
+
 // Secondary strength: base letters and accents count, case does not.
 icu::Collator* caseInsensitiveCollator() {
     thread_local std::unique_ptr<icu::Collator> collator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> created(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        std::unique_ptr<icu::Collator> created(icu::Collator::createInstance(collationLocale(), status));
         if (U_FAILURE(status) || !created) {
             return std::unique_ptr<icu::Collator>();
         }

@@ -1,0 +1,90 @@
+#include "core/text/graphemes.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+struct Sample {
+    const char* label;
+    std::string text;
+    std::size_t characters;
+};
+
+// Clusters that byte-, code-point- or UTF-16-based counting gets wrong.
+const Sample kSamples[] = {
+    {"empty", "", 0},
+    {"ascii", "Beats and bars", 14},
+    {"crlf is one character", "a\r\nb", 3},
+    {"lone cr and lf", "\r\r\n\n", 3},
+    {"zwj family", "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466", 1},
+    {"flag", "\U0001F1EF\U0001F1F5", 1},
+    {"two flags", "\U0001F1EF\U0001F1F5\U0001F1EB\U0001F1F7", 2},
+    {"skin tone", "\U0001F44D\U0001F3FD", 1},
+    {"keycap", "1\uFE0F\u20E3", 1},
+    {"several combining marks", "e\u0301\u0323\u0308x", 2},
+    {"katakana with semi-voiced mark", "\u30CE\u309A", 1},
+    {"hangul jamo", "\u1100\u1161\u11A8", 1},
+    {"eszett", "\u00DF", 1},
+    {"devo cat", "\u14DA\u208D^\u2022\u1D25\u2022^\u208E", 8},
+    {"emoji with text around", "a\U0001F3B5b", 3},
+};
+
+TEST(Graphemes, CountsExtendedClusters) {
+    for (const Sample& sample : kSamples) {
+        EXPECT_EQ(Graphemes::count(sample.text), sample.characters) << sample.label;
+        EXPECT_EQ(Graphemes::split(sample.text).size(), sample.characters) << sample.label;
+    }
+}
+
+TEST(Graphemes, SplitPiecesConcatenateToTheText) {
+    for (const Sample& sample : kSamples) {
+        std::string joined;
+        for (const std::string_view character : Graphemes::split(sample.text)) {
+            EXPECT_FALSE(character.empty()) << sample.label;
+            joined.append(character);
+        }
+        EXPECT_EQ(joined, sample.text) << sample.label;
+    }
+}
+
+TEST(Graphemes, PrefixNeverSplitsACluster) {
+    const std::string text = "\U0001F44D\U0001F3FDe\u0301\u0323\U0001F1EF\U0001F1F5z";
+    EXPECT_EQ(Graphemes::prefix(text, 0), "");
+    EXPECT_EQ(Graphemes::prefix(text, 1), "\U0001F44D\U0001F3FD");
+    EXPECT_EQ(Graphemes::prefix(text, 2), "\U0001F44D\U0001F3FDe\u0301\u0323");
+    EXPECT_EQ(Graphemes::prefix(text, 4), text);
+    EXPECT_EQ(Graphemes::prefix(text, 99), text);
+    EXPECT_EQ(Graphemes::prefix("a\r\nb", 2), "a\r\n");
+}
+
+TEST(Graphemes, DroppingLastAndLast) {
+    const std::string text = "ab\U0001F468\u200D\U0001F469";
+    EXPECT_EQ(Graphemes::last(text), "\U0001F468\u200D\U0001F469");
+    EXPECT_EQ(Graphemes::droppingLast(text, 1), "ab");
+    EXPECT_EQ(Graphemes::droppingLast(text, 3), "");
+    EXPECT_EQ(Graphemes::droppingLast(text, 9), "");
+    EXPECT_EQ(Graphemes::last(""), "");
+}
+
+TEST(Graphemes, BoundariesAreByteOffsets) {
+    EXPECT_EQ(Graphemes::boundaries(""), std::vector<std::size_t>{0});
+    EXPECT_EQ(Graphemes::boundaries("a\u00E9"), (std::vector<std::size_t>{0, 1, 3}));
+}
+
+TEST(Graphemes, IllFormedBytesAreCountedNotCrashedOn) {
+    const std::string text = "a\xFF\xC3"
+                             "b\xE2\x82";
+    const std::vector<std::string_view> pieces = Graphemes::split(text);
+    std::string joined;
+    for (const std::string_view piece : pieces) {
+        joined.append(piece);
+    }
+    EXPECT_EQ(joined, text);
+    EXPECT_GE(Graphemes::count(text), 3u);
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,95 @@
+#include "core/url/url.h"
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+TEST(Url, SplitsComponents) {
+    const auto url = Url::parse("https://user:pw@Example.COM:8443/a/b%20c?x=1&y#frag");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme(), "https");
+    EXPECT_EQ(url->host(), "Example.COM");
+    EXPECT_EQ(url->port(), 8443);
+    EXPECT_EQ(url->path(), "/a/b%20c");
+    EXPECT_EQ(url->query(), "x=1&y");
+    EXPECT_EQ(url->text(), "https://user:pw@Example.COM:8443/a/b%20c?x=1&y#frag");
+}
+
+TEST(Url, CustomSchemeWithHostAndNoPath) {
+    const auto url = Url::parse("NIMBREL://AUTH?state=abc");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme(), "NIMBREL");
+    EXPECT_EQ(url->host(), "AUTH");
+    EXPECT_EQ(url->path(), "");
+}
+
+TEST(Url, AddressesWithoutAuthorityHaveNoHost) {
+    const auto url = Url::parse("nimbrel:auth?state=x");
+    ASSERT_TRUE(url);
+    EXPECT_FALSE(url->host());
+    EXPECT_EQ(url->path(), "auth");
+    EXPECT_EQ(Url::parse("file:///tmp/x")->host(), "");
+}
+
+TEST(Url, RejectsWhatCannotBeSplit) {
+    for (const char* text :
+         {"https://exa mple.com", "nimbrel://auth?state=%zz", "nimbrel://auth?x=%4", "1http://x", "http://host:80a/",
+          "http://[::1/", "https://h/\xC3\xA9", "nimbrel://auth?q=a b", "http://x/#a#b"}) {
+        EXPECT_FALSE(Url::parse(text)) << text;
+    }
+}
+
+TEST(Url, AcceptsIpLiteralAndEmptyQuery) {
+    const auto url = Url::parse("http://[::1]:8080/?");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->host(), "[::1]");
+    EXPECT_EQ(url->port(), 8080);
+    ASSERT_TRUE(url->queryItems());
+    EXPECT_TRUE(url->queryItems()->empty());
+}
+
+TEST(Url, QueryItemsAreDecodedInOrderWithMissingValues) {
+    const auto url = Url::parse("nimbrel://auth?error=&state=a%2Bb&flag&error=access_denied&sp=a+b");
+    ASSERT_TRUE(url);
+    const std::vector<UrlQueryItem> expected = {
+        {"error", ""}, {"state", "a+b"}, {"flag", std::nullopt}, {"error", "access_denied"}, {"sp", "a+b"}};
+    EXPECT_EQ(url->queryItems(), expected);
+    EXPECT_FALSE(Url::parse("nimbrel://auth")->queryItems());
+}
+
+TEST(Url, BuildsQueryThatRoundTripsAnyText) {
+    const std::string term = "Florence + the Machine & Co = 100% Beyonc\xC3\xA9 / ?#";
+    const Url url = Url::parse("https://itunes.apple.com/search")->withQueryItems({{"term", term}, {"limit", "5"}});
+    EXPECT_EQ(url.text(),
+              "https://itunes.apple.com/search?term=Florence%20%2B%20the%20Machine%20%26%20Co%20%3D%20100%25"
+              "%20Beyonc%C3%A9%20%2F%20%3F%23&limit=5");
+    const auto reparsed = Url::parse(url.text());
+    ASSERT_TRUE(reparsed);
+    EXPECT_EQ(reparsed->queryItems()->front().value, term);
+}
+
+TEST(Url, AppendsPathComponents) {
+    struct Case {
+        const char* base;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{"https://auth.example.com", "https://auth.example.com/slack/start"},
+          Case{"https://auth.example.com/", "https://auth.example.com/slack/start"},
+          Case{"https://auth.example.com/api", "https://auth.example.com/api/slack/start"},
+          Case{"https://auth.example.com/api/?old=1", "https://auth.example.com/api/slack/start?old=1"}}) {
+        EXPECT_EQ(Url::parse(c.base)->appendingPathComponents("slack/start").text(), c.expected) << c.base;
+    }
+    EXPECT_EQ(Url::parse("https://h")->appendingPathComponents("a b/c?").text(), "https://h/a%20b/c%3F");
+}
+
+TEST(Url, PercentDecodeRejectsMalformedEscapes) {
+    EXPECT_EQ(Url::percentDecode("a%20b%2f"), "a b/");
+    EXPECT_FALSE(Url::percentDecode("%"));
+    EXPECT_FALSE(Url::percentDecode("%g0"));
+    EXPECT_EQ(Url::percentEncode("a-b_c.d~e f"), "a-b_c.d~e%20f");
+}
+
+} // namespace
+} // namespace nimbrel
