@@ -149,8 +149,9 @@ const StatusTheme& StatusTheme::shrug() {
 }
 
 std::string StatusTheme::uniqueID(std::string_view basedOn, const std::set<std::string, std::less<>>& existing) {
+    const std::string lowered = Casing::lowercased(basedOn);
     std::string collapsed;
-    for (const std::string_view character : Graphemes::split(Casing::lowercased(basedOn))) {
+    for (const std::string_view character : Graphemes::split(lowered)) {
         if (UnicodeProperties::isLetter(character) || UnicodeProperties::isNumber(character)) {
             collapsed.append(character);
         } else if (!collapsed.empty() && collapsed.back() != '-') {

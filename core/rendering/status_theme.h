@@ -24,9 +24,9 @@ struct NIMBREL_CORE_EXPORT StatusTheme {
     std::string suffix;
     TextTransform transform = TextTransform::none;
     /// Stored under "template"; present (even when empty) means it replaces the default template.
-    std::optional<std::string> templateText;
+    std::optional<std::string> templateText = std::nullopt;
     /// A one-line description for the editors; only built-in themes have one, and it is never stored.
-    std::string summary;
+    std::string summary = {};
 
     friend bool operator==(const StatusTheme&, const StatusTheme&) = default;
 

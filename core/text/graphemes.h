@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/nimbrel_core_export.h"
+#include "core/text/view_safety.h"
 
 namespace nimbrel {
 
@@ -29,6 +30,15 @@ struct NIMBREL_CORE_EXPORT Graphemes final {
     static std::string_view droppingLast(std::string_view text, std::size_t n);
     /// The last character, or the empty view.
     static std::string_view last(std::string_view text);
+
+    template <detail::TemporaryString T>
+    static std::vector<std::string_view> split(T&&) = delete;
+    template <detail::TemporaryString T>
+    static std::string_view prefix(T&&, std::size_t) = delete;
+    template <detail::TemporaryString T>
+    static std::string_view droppingLast(T&&, std::size_t) = delete;
+    template <detail::TemporaryString T>
+    static std::string_view last(T&&) = delete;
 };
 
 } // namespace nimbrel

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/nimbrel_core_export.h"
+#include "core/text/view_safety.h"
 
 namespace nimbrel {
 
@@ -20,6 +22,15 @@ struct NIMBREL_CORE_EXPORT Whitespace final {
     static std::string_view droppingTrailing(std::string_view text);
     /// The pieces between runs of white-space characters, without empty pieces.
     static std::vector<std::string_view> split(std::string_view text);
+    template <detail::TemporaryString T>
+    static std::string_view trimmed(T&&) = delete;
+    template <detail::TemporaryString T>
+    static std::string_view trimmedSpacesAndTabs(T&&) = delete;
+    template <detail::TemporaryString T>
+    static std::string_view droppingTrailing(T&&) = delete;
+    template <detail::TemporaryString T>
+    static std::vector<std::string_view> split(T&&) = delete;
+
     /// The pieces of `split` joined with single spaces: trims both ends and collapses inner runs.
     static std::string collapsed(std::string_view text);
 };

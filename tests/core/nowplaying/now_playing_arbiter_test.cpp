@@ -1,0 +1,50 @@
+#include "core/nowplaying/now_playing_arbiter.h"
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+const NowPlaying kPlayingA = NowPlaying::playing("A", "a");
+const NowPlaying kPlayingB = NowPlaying::playing("B", "b");
+const NowPlaying kPausedA = NowPlaying::notPlaying("paused", "A", "a");
+const NowPlaying kStoppedB = NowPlaying::notPlaying("stopped", "", "");
+const NowPlaying kErrorA = NowPlaying::error("first");
+const NowPlaying kErrorB = NowPlaying::error("second");
+const NowPlaying kNotRunning = NowPlaying::notRunning();
+
+TEST(NowPlayingArbiter, PicksByPrecedenceThenOrder) {
+    struct Case {
+        const char* label;
+        std::vector<NowPlaying> readings;
+        NowPlaying expected;
+    };
+    const Case cases[] = {
+        {"empty", {}, kNotRunning},
+        {"only not running", {kNotRunning, kNotRunning}, kNotRunning},
+        {"playing after paused", {kPausedA, kPlayingB}, kPlayingB},
+        {"first playing wins", {kPlayingA, kPlayingB}, kPlayingA},
+        {"playing beats an earlier error", {kErrorA, kNotRunning, kPlayingB}, kPlayingB},
+        {"error beats an earlier paused", {kPausedA, kErrorB}, kErrorB},
+        {"first of two paused", {kPausedA, kStoppedB}, kPausedA},
+        {"first of two errors", {kErrorA, kErrorB}, kErrorA},
+        {"not running is skipped", {kNotRunning, kStoppedB}, kStoppedB},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NowPlayingArbiter::pick(c.readings), c.expected) << c.label;
+    }
+}
+
+TEST(NowPlaying, EqualityComparesCaseAndEveryText) {
+    EXPECT_EQ(NowPlaying::playing("A", "t"), NowPlaying::playing("A", "t"));
+    EXPECT_NE(NowPlaying::playing("A", "t"), NowPlaying::playing("a", "t"));
+    EXPECT_NE(NowPlaying::playing("A", "t"), NowPlaying::notPlaying("playing", "A", "t"));
+    EXPECT_NE(NowPlaying::notPlaying("paused", "A", "t"), NowPlaying::notPlaying("stopped", "A", "t"));
+    EXPECT_EQ(NowPlaying(), NowPlaying::notRunning());
+    ASSERT_NE(kPausedA.as<NowPlaying::NotPlaying>(), nullptr);
+    EXPECT_EQ(kPausedA.as<NowPlaying::NotPlaying>()->state, "paused");
+    EXPECT_EQ(kPausedA.as<NowPlaying::Playing>(), nullptr);
+}
+
+} // namespace
+} // namespace nimbrel
