@@ -5,9 +5,18 @@
 file(READ "${INPUT}" bytes HEX)
 string(LENGTH "${bytes}" hexLength)
 math(EXPR size "${hexLength} / 2")
-# Sixty-four bytes per line of the generated source.
-string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${bytes}")
-string(REGEX REPLACE "((\\\\x[0-9a-f][0-9a-f]){64})" "\\1\"\n    \"" escaped "${escaped}")
+# Sixty-four bytes to a line of the generated source.
+set(escaped "")
+set(offset 0)
+while(offset LESS hexLength)
+    string(SUBSTRING "${bytes}" ${offset} 128 chunk)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" chunk "${chunk}")
+    string(APPEND escaped "\n    \"${chunk}\"")
+    math(EXPR offset "${offset} + 128")
+endwhile()
+if(hexLength EQUAL 0)
+    set(escaped " \"\"")
+endif()
 string(REGEX MATCH "^(.*)::([^:]+)$" qualified "${NAME}")
 set(namespace "${CMAKE_MATCH_1}")
 set(variable "${CMAKE_MATCH_2}")
@@ -15,10 +24,14 @@ set(content "// Generated from ${INPUT} at build time; edit that file instead.
 #include \"${HEADER}\"
 
 namespace ${namespace} {
+namespace {
 
-constinit const std::string_view ${variable}{
-    \"${escaped}\",
-    ${size}};
+constexpr char kBytes[] =${escaped};
+static_assert(sizeof kBytes - 1 == ${size}, \"the embedded text lost or gained bytes\");
+
+} // namespace
+
+constinit const std::string_view ${variable}{kBytes, sizeof kBytes - 1};
 
 } // namespace ${namespace}
 ")

@@ -24,6 +24,64 @@ std::string syntaxReason(const nlohmann::json::parse_error& error, std::string_v
     return "not valid JSON (" + reason + ")";
 }
 
+// "line 3, column 7" for the character at `byte`, which nlohmann counts from 1; columns count characters,
+// as a text editor shows them.
+std::string lineAndColumn(std::string_view bytes, std::size_t byte) {
+    const std::size_t stop = std::min<std::size_t>(byte == 0 ? 0 : byte - 1, bytes.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t offset = 0; offset < stop; ++offset) {
+        if (bytes[offset] == '\n') {
+            ++line;
+            lineStart = offset + 1;
+        }
+    }
+    std::size_t column = 1;
+    for (std::size_t offset = lineStart; offset < stop; ++column) {
+        Utf8::decodeNext(bytes, offset);
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// "[json.exception.out_of_range.406] number overflow parsing '1e999'" without its bracketed prefix.
+std::string libraryReason(const nlohmann::json::exception& error) {
+    std::string reason = error.what();
+    if (const std::size_t bracket = reason.find("] "); bracket != std::string::npos) {
+        reason = reason.substr(bracket + 2);
+    }
+    return "not valid JSON (" + reason + ")";
+}
+
+// Accepts every event and remembers where parsing failed.
+class FailurePositionHandler final : public nlohmann::json_sax<nlohmann::json> {
+public:
+    std::size_t position = 0;
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    // `where` counts the characters read, which ends at the token's last character; point at its first.
+    bool parse_error(std::size_t where, const std::string& token, const nlohmann::detail::exception&) override {
+        position = !token.empty() && where >= token.size() ? where - token.size() + 1 : where;
+        return false;
+    }
+};
+
+std::size_t failurePosition(std::string_view bytes) {
+    FailurePositionHandler handler;
+    nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &handler);
+    return handler.position;
+}
+
 } // namespace
 
 JsonPath::JsonPath(std::string text)
@@ -41,23 +99,11 @@ nlohmann::json parseJsonDocument(std::string_view bytes) {
     try {
         return nlohmann::json::parse(bytes.begin(), bytes.end());
     } catch (const nlohmann::json::parse_error& error) {
-        // nlohmann counts the byte it stopped at from 1; report it as a line and a column in characters,
-        // as a text editor shows them.
-        const std::size_t stop = std::min<std::size_t>(error.byte == 0 ? 0 : error.byte - 1, bytes.size());
-        std::size_t line = 1;
-        std::size_t lineStart = 0;
-        for (std::size_t offset = 0; offset < stop; ++offset) {
-            if (bytes[offset] == '\n') {
-                ++line;
-                lineStart = offset + 1;
-            }
-        }
-        std::size_t column = 1;
-        for (std::size_t offset = lineStart; offset < stop; ++column) {
-            Utf8::decodeNext(bytes, offset);
-        }
-        throw DecodeError("line " + std::to_string(line) + ", column " + std::to_string(column),
-                          syntaxReason(error, bytes));
+        throw DecodeError(lineAndColumn(bytes, error.byte), syntaxReason(error, bytes));
+    } catch (const nlohmann::json::exception& error) {
+        // A number too large for a double ("1e999") is reported as out_of_range, without a position;
+        // find it by scanning the document again.
+        throw DecodeError(lineAndColumn(bytes, failurePosition(bytes)), libraryReason(error));
     }
 }
 

@@ -1,0 +1,177 @@
+#include "core/slack/slack_account.h"
+
+#include <gtest/gtest.h>
+
+#include "core/json/json_reader.h"
+
+namespace nimbrel {
+namespace {
+
+using std::chrono::sys_days;
+using std::chrono::sys_seconds;
+
+const sys_seconds kPiDay =
+    sys_days{std::chrono::year{2025} / 3 / 14} + std::chrono::hours{9} + std::chrono::minutes{26} + std::chrono::seconds{53};
+
+SlackAccount account(std::string teamName, std::string teamID, std::string userID, bool isEnabled = true) {
+    return SlackAccount{std::move(teamName), std::move(teamID), std::move(userID), {"users.profile:write"}, kPiDay,
+                        isEnabled};
+}
+
+SlackAccount decode(std::string_view text) {
+    return SlackAccount::fromJson(parseJsonDocument(text), JsonPath().key("slack_accounts").index(0));
+}
+
+DecodeError decodeFailure(std::string_view text) {
+    try {
+        decode(text);
+    } catch (const DecodeError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "decoded: " << text;
+    return DecodeError("", "");
+}
+
+TEST(SlackAccountDecoding, EmptyObjectGivesTheDefaults) {
+    const SlackAccount decoded = decode("{}");
+    EXPECT_EQ(decoded, (SlackAccount{"", "", "", {}, std::nullopt, true}));
+}
+
+TEST(SlackAccountDecoding, ReadsEveryKey) {
+    const SlackAccount decoded = decode(R"({"team_name": "Quillmoor", "team_id": "T0123", "user_id": "U0456",
+        "scopes": ["users.profile:read", "users.profile:write"], "connected_at": "2025-03-14T09:26:53Z",
+        "is_enabled": false, "token": "never stored, ignored"})");
+    EXPECT_EQ(decoded, (SlackAccount{"Quillmoor", "T0123", "U0456", {"users.profile:read", "users.profile:write"},
+                                     kPiDay, false}));
+}
+
+TEST(SlackAccountDecoding, NullCountsAsAbsent) {
+    const SlackAccount decoded = decode(R"({"team_name": null, "team_id": null, "user_id": null, "scopes": null,
+        "connected_at": null, "is_enabled": null})");
+    EXPECT_EQ(decoded, (SlackAccount{"", "", "", {}, std::nullopt, true}));
+}
+
+TEST(SlackAccountDecoding, AnUnreadableDateIsNoDateAndNoError) {
+    for (const char* date : {"yesterday", "", "2025-03-14", "2025-03-14T09:26:53.5Z"}) {
+        const std::string text = std::string(R"({"team_id": "T1", "connected_at": ")") + date + "\"}";
+        const SlackAccount decoded = decode(text);
+        EXPECT_EQ(decoded.connectedAt, std::nullopt) << date;
+        EXPECT_EQ(decoded.teamID, "T1");
+        EXPECT_FALSE(decoded.toJson().contains("connected_at")) << date;
+    }
+}
+
+TEST(SlackAccountDecoding, AKeyOfTheWrongTypeFailsWithItsPath) {
+    struct Row {
+        const char* text;
+        const char* location;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {R"({"is_enabled": "yes"})", "slack_accounts[0].is_enabled", "expected true or false, found a string"},
+        {R"({"is_enabled": 1})", "slack_accounts[0].is_enabled", "expected true or false, found a whole number"},
+        {R"({"team_name": 42})", "slack_accounts[0].team_name", "expected text, found a whole number"},
+        {R"({"team_id": ["T1"]})", "slack_accounts[0].team_id", "expected text, found a list"},
+        {R"({"user_id": false})", "slack_accounts[0].user_id", "expected text, found true or false"},
+        {R"({"scopes": "users.profile:read"})", "slack_accounts[0].scopes", "expected a list, found a string"},
+        {R"({"scopes": ["a", 2]})", "slack_accounts[0].scopes[1]", "expected text, found a whole number"},
+        {R"({"scopes": ["a", null]})", "slack_accounts[0].scopes[1]", "expected text, found null"},
+        {R"({"connected_at": 1710408413})", "slack_accounts[0].connected_at", "expected text, found a whole number"},
+        {R"(["T1"])", "slack_accounts[0]", "expected an object, found a list"},
+    };
+    for (const Row& row : rows) {
+        const DecodeError error = decodeFailure(row.text);
+        EXPECT_EQ(error.location(), row.location) << row.text;
+        EXPECT_EQ(error.reason(), row.reason) << row.text;
+    }
+}
+
+TEST(SlackAccountEncoding, WritesEveryKeyAndTheDateOnlyWhenPresent) {
+    const SlackAccount full{"Quillmoor", "T0123", "U0456", {}, kPiDay, false};
+    EXPECT_EQ(full.toJson(), nlohmann::json::parse(R"({"team_name": "Quillmoor", "team_id": "T0123",
+        "user_id": "U0456", "scopes": [], "connected_at": "2025-03-14T09:26:53Z", "is_enabled": false})"));
+
+    const SlackAccount dateless{"", "T1", "U1", {"a"}, std::nullopt, true};
+    EXPECT_EQ(dateless.toJson(), nlohmann::json::parse(R"({"team_name": "", "team_id": "T1", "user_id": "U1",
+        "scopes": ["a"], "is_enabled": true})"));
+}
+
+TEST(SlackAccountEncoding, RoundTripsThroughJson) {
+    const SlackAccount accounts[] = {
+        {"Quillmoor", "T0123", "U0456", {"users.profile:read", "users.profile:write"}, kPiDay, true},
+        {"", "", "", {}, std::nullopt, false},
+        {"Caf\u00E9 \U0001F3B6", "T\u00E9", "U\n\"", {"", "x"}, sys_seconds{}, true},
+    };
+    for (const SlackAccount& original : accounts) {
+        EXPECT_EQ(SlackAccount::fromJson(original.toJson()), original) << original.toJson().dump();
+    }
+}
+
+TEST(SlackAccount, DisplayNameFallsBackToTheUserNotTheTeam) {
+    EXPECT_EQ(account("", "T0123", "U0456").displayName(), "U0456");
+    EXPECT_EQ(account("Quillmoor", "T0123", "U0456").displayName(), "Quillmoor");
+    EXPECT_EQ(account(" ", "T0123", "U0456").displayName(), " ");
+}
+
+TEST(SlackAccount, HasScopeMatchesWholeElementsExactly) {
+    SlackAccount subject = account("Q", "T1", "U1");
+    subject.scopes = {"users.profile:write", "Users.Profile:Read"};
+    EXPECT_FALSE(subject.hasScope("users.profile:read"));
+    EXPECT_TRUE(subject.hasScope("users.profile:write"));
+    EXPECT_FALSE(subject.hasScope("users.profile"));
+    EXPECT_FALSE(subject.hasScope(""));
+    EXPECT_TRUE(subject.hasScope("Users.Profile:Read"));
+}
+
+TEST(SlackAccount, EqualityComparesEveryField) {
+    const SlackAccount base = account("Q", "T1", "U1");
+    SlackAccount other = base;
+    EXPECT_EQ(other, base);
+    other.scopes = {"users.profile:write", "users.profile:read"};
+    EXPECT_NE(other, base);
+    other = base;
+    other.connectedAt.reset();
+    EXPECT_NE(other, base);
+    other = base;
+    other.isEnabled = false;
+    EXPECT_NE(other, base);
+    other = base;
+    other.teamID = "t1";
+    EXPECT_NE(other, base);
+}
+
+TEST(SlackAccountUpserting, AReconnectReplacesInPlaceAndKeepsTheSwitch) {
+    const std::vector<SlackAccount> before = {account("A", "T1", "U1"), account("Old name", "T2", "U2", false),
+                                              account("C", "T3", "U3")};
+    SlackAccount refreshed{"New name", "T2", "U9", {"users.profile:read"}, std::nullopt, true};
+    const std::vector<SlackAccount> after = SlackAccount::upserting(refreshed, before);
+
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[2], before[2]);
+    refreshed.isEnabled = false;
+    EXPECT_EQ(after[1], refreshed);
+}
+
+TEST(SlackAccountUpserting, OnlyTheFirstRecordOfATeamIsReplaced) {
+    const std::vector<SlackAccount> before = {account("A", "T1", "U1", false), account("A again", "T1", "U2")};
+    const std::vector<SlackAccount> after = SlackAccount::upserting(account("Fresh", "T1", "U3"), before);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].teamName, "Fresh");
+    EXPECT_FALSE(after[0].isEnabled);
+    EXPECT_EQ(after[1], before[1]);
+}
+
+TEST(SlackAccountUpserting, ANewTeamIsAppendedAndTheOrderKept) {
+    const std::vector<SlackAccount> before = {account("A", "T1", "U1"), account("B", "T2", "U2")};
+    const SlackAccount added = account("New", "t1", "U3", false);
+    const std::vector<SlackAccount> after = SlackAccount::upserting(added, before);
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[2], added);
+    EXPECT_EQ(SlackAccount::upserting(added, {}), std::vector<SlackAccount>{added});
+}
+
+} // namespace
+} // namespace nimbrel
