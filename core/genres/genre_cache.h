@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"
 #include "core/ownership/instant.h"
 
