@@ -58,6 +58,13 @@ nlohmann::json parseJsonDocument(std::string_view bytes) {
         }
         throw DecodeError("line " + std::to_string(line) + ", column " + std::to_string(column),
                           syntaxReason(error, bytes));
+    } catch (const nlohmann::json::exception& error) {
+        // A number too large for a double ("1e999") fails without a position; say what and which.
+        std::string reason = error.what();
+        if (const std::size_t bracket = reason.find("] "); bracket != std::string::npos) {
+            reason = reason.substr(bracket + 2);
+        }
+        throw DecodeError("", "not valid JSON (" + reason + ")");
     }
 }
 
