@@ -1,19 +1,22 @@
 #include "app/storage/app_state_store.h"
 
-#include "app/storage/file_access.h"
+#include "app/storage/atomic_file.h"
 
 namespace nimbrel {
 
 AppStateStore::Loaded AppStateStore::load(const std::filesystem::path& file, const LogSink& log) {
     Loaded loaded;
-    const FileRead read = readWholeFile(file);
-    loaded.fileFound = !read.missing;
-    if (!read.contents) {
-        loaded.problem = read.problem;
+    const FileReadResult read = AtomicFile::read(file);
+    if (const FileError* error = std::get_if<FileError>(&read)) {
+        loaded.fileFound = !error->isNotFound();
+        if (loaded.fileFound) {
+            loaded.problem = error->description();
+        }
         return loaded;
     }
+    loaded.fileFound = true;
     try {
-        AppStateReading reading = AppState::decode(*read.contents);
+        AppStateReading reading = AppState::decode(std::get<std::string>(read));
         loaded.state = std::move(reading.state);
         loaded.discardedSelfSnapshots = std::move(reading.discardedSelfSnapshots);
         loaded.unreadableRecords = std::move(reading.unreadableRecords);
@@ -34,7 +37,10 @@ AppStateStore::Loaded AppStateStore::load(const std::filesystem::path& file, con
 }
 
 std::optional<std::string> AppStateStore::save(const AppState& state, const std::filesystem::path& file) {
-    return writeFileAtomically(file, state.encodedData());
+    if (const std::optional<FileError> error = AtomicFile::write(file, state.encodedData())) {
+        return error->description();
+    }
+    return std::nullopt;
 }
 
 } // namespace nimbrel

@@ -16,7 +16,6 @@ namespace nimbrel {
 struct AppStateStore final {
     AppStateStore() = delete;
 
-    static constexpr std::string_view kFileName = "state.json";
     /// Logged at info level, followed by "(" + the team ids joined with ", " + ")".
     static constexpr std::string_view kDiscardedSelfSnapshotsLine =
         "AppState: discarded a saved status that was one of our own ";

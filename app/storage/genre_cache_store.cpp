@@ -1,6 +1,6 @@
 #include "app/storage/genre_cache_store.h"
 
-#include "app/storage/file_access.h"
+#include "app/storage/atomic_file.h"
 
 namespace nimbrel {
 
@@ -9,14 +9,17 @@ GenreCacheStore::Loaded GenreCacheStore::load(const std::optional<std::filesyste
     if (!file) {
         return loaded;
     }
-    const FileRead read = readWholeFile(*file);
-    loaded.fileFound = !read.missing;
-    if (!read.contents) {
-        loaded.problem = read.problem;
+    const FileReadResult read = AtomicFile::read(*file);
+    if (const FileError* error = std::get_if<FileError>(&read)) {
+        loaded.fileFound = !error->isNotFound();
+        if (loaded.fileFound) {
+            loaded.problem = error->description();
+        }
         return loaded;
     }
+    loaded.fileFound = true;
     try {
-        loaded.cache = GenreCache::decode(*read.contents);
+        loaded.cache = GenreCache::decode(std::get<std::string>(read));
     } catch (const DecodeError& error) {
         loaded.problem = error.location().empty() ? error.reason() : error.location() + ": " + error.reason();
         if (log) {
@@ -32,9 +35,9 @@ bool GenreCacheStore::save(GenreCache& cache, Instant now, const std::optional<s
         return false;
     }
     cache.prune(now);
-    if (const std::optional<std::string> failure = writeFileAtomically(*file, cache.encodedData())) {
+    if (const std::optional<FileError> error = AtomicFile::write(*file, cache.encodedData())) {
         if (log) {
-            log(LogLevel::error, std::string(kSaveFailedPrefix) + *failure);
+            log(LogLevel::error, std::string(kSaveFailedPrefix) + error->description());
         }
         return false;
     }

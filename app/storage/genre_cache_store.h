@@ -15,7 +15,6 @@ namespace nimbrel {
 struct GenreCacheStore final {
     GenreCacheStore() = delete;
 
-    static constexpr std::string_view kFileName = "genre-cache.json";
     static constexpr std::string_view kUnreadableLine =
         "genres: the genre cache was unreadable \u2014 starting a fresh one";
     /// Logged at error level, followed by the system's description of the error.

@@ -2,10 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include "store_test_support.h"
+#include "tests/app/storage/temporary_folder.h"
 
 namespace nimbrel {
 namespace {
+
+/// Collects what the store logs.
+struct CollectedLog {
+    std::vector<std::pair<LogLevel, std::string>> lines;
+
+    LogSink sink() {
+        return [this](LogLevel level, std::string_view line) {
+            lines.emplace_back(level, std::string(line));
+        };
+    }
+};
 
 using std::chrono::hours;
 using std::chrono::seconds;
@@ -13,24 +24,24 @@ using std::chrono::seconds;
 const Instant kNow = Instant(seconds(1'760'000'000));
 
 TEST(AppStateStore, MissingFileGivesTheEmptyStateSilently) {
-    test::TemporaryFolder folder;
-    test::CollectedLog log;
-    const AppStateStore::Loaded loaded = AppStateStore::load(folder.file("state.json"), log.sink());
+    testing::TemporaryFolder folder;
+    CollectedLog log;
+    const AppStateStore::Loaded loaded = AppStateStore::load((folder / "state.json"), log.sink());
     EXPECT_EQ(loaded.state, AppState());
     EXPECT_FALSE(loaded.fileFound);
     EXPECT_TRUE(log.lines.empty());
 }
 
 TEST(AppStateStore, SaveThenLoad) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("state.json");
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "state.json");
     AppState state;
     state.snapshot({"Lunch", ":fork_and_knife:", 1'760'003'600}, kNow - hours(1), "T1");
     state.recordWrite({"Song", ":headphones:", 0}, "k1", "T1");
     state.yield({"Meeting", ":calendar:", 0}, kNow, "T2");
     ASSERT_EQ(AppStateStore::save(state, file), std::nullopt);
 
-    test::CollectedLog log;
+    CollectedLog log;
     const AppStateStore::Loaded loaded = AppStateStore::load(file, log.sink());
     EXPECT_TRUE(loaded.fileFound);
     EXPECT_EQ(loaded.problem, std::nullopt);
@@ -41,20 +52,20 @@ TEST(AppStateStore, SaveThenLoad) {
 }
 
 TEST(AppStateStore, SaveReplacesTheWholeFile) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("state.json");
-    test::writeText(file, std::string(10'000, 'x'));
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "state.json");
+    testing::writeBytes(file, std::string(10'000, 'x'));
     ASSERT_EQ(AppStateStore::save(AppState(), file), std::nullopt);
-    EXPECT_EQ(test::readText(file), R"({"recently_set_emoji":[],"recently_set_texts":[],"workspaces":{}})");
+    EXPECT_EQ(testing::readBytes(file), R"({"recently_set_emoji":[],"recently_set_texts":[],"workspaces":{}})");
 }
 
 TEST(AppStateStore, CorruptFileGivesTheEmptyStateSilentlyButKeepsTheReason) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("state.json");
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "state.json");
     for (const std::string& contents :
          {std::string("{not json"), std::string("[]"), std::string(""), std::string(R"({"recently_set_texts": 5})")}) {
-        test::writeText(file, contents);
-        test::CollectedLog log;
+        testing::writeBytes(file, contents);
+        CollectedLog log;
         const AppStateStore::Loaded loaded = AppStateStore::load(file, log.sink());
         EXPECT_EQ(loaded.state, AppState()) << contents;
         EXPECT_TRUE(loaded.fileFound);
@@ -64,9 +75,9 @@ TEST(AppStateStore, CorruptFileGivesTheEmptyStateSilentlyButKeepsTheReason) {
 }
 
 TEST(AppStateStore, BadRecordInAGoodFile) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("state.json");
-    test::writeText(file, R"({"workspaces": {"T1": {"last_set_by_us": "true"}, "T2": {"last_key": "k"}},
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "state.json");
+    testing::writeBytes(file, R"({"workspaces": {"T1": {"last_set_by_us": "true"}, "T2": {"last_key": "k"}},
                               "recently_set_texts": ["A"], "recently_set_emoji": [":a:"]})");
     const AppStateStore::Loaded loaded = AppStateStore::load(file, {});
     EXPECT_EQ(loaded.state.record("T1"), StatusOwnershipRecord());
@@ -77,15 +88,15 @@ TEST(AppStateStore, BadRecordInAGoodFile) {
 }
 
 TEST(AppStateStore, DiscardingOwnSnapshotsIsLogged) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("state.json");
-    test::writeText(file, R"({"workspaces": {
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "state.json");
+    testing::writeBytes(file, R"({"workspaces": {
         "TB": {"last_set_by_us": true, "last_set_text": "Song", "last_set_emoji": ":zap:",
                "saved_text": "Song", "saved_emoji": ":zap:", "saved_expiration": 0, "saved_at": 781000000},
         "TA": {"saved_text": "Old", "saved_emoji": "", "saved_at": 781000000},
         "TC": {"saved_text": "Lunch", "saved_emoji": "", "saved_at": 781000000}},
         "recently_set_texts": ["Old"], "recently_set_emoji": [""]})");
-    test::CollectedLog log;
+    CollectedLog log;
     const AppStateStore::Loaded loaded = AppStateStore::load(file, log.sink());
     EXPECT_EQ(loaded.discardedSelfSnapshots, (std::vector<std::string>{"TA", "TB"}));
     ASSERT_EQ(log.lines.size(), 1u);
@@ -96,8 +107,8 @@ TEST(AppStateStore, DiscardingOwnSnapshotsIsLogged) {
 }
 
 TEST(AppStateStore, SaveFailureIsReportedAndLeavesTheOldFile) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("missing-folder") / "state.json";
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "missing-folder") / "state.json";
     EXPECT_TRUE(AppStateStore::save(AppState(), file).has_value());
     EXPECT_FALSE(std::filesystem::exists(file));
 }

@@ -2,10 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include "store_test_support.h"
+#include "tests/app/storage/temporary_folder.h"
 
 namespace nimbrel {
 namespace {
+
+/// Collects what the store logs.
+struct CollectedLog {
+    std::vector<std::pair<LogLevel, std::string>> lines;
+
+    LogSink sink() {
+        return [this](LogLevel level, std::string_view line) {
+            lines.emplace_back(level, std::string(line));
+        };
+    }
+};
 
 using std::chrono::hours;
 using std::chrono::seconds;
@@ -13,28 +24,28 @@ using std::chrono::seconds;
 const Instant kNow = Instant(seconds(1'740'852'245)); // 2025-03-01T18:04:05Z
 
 TEST(GenreCacheStore, NoLocationOrMissingFileStartsEmptySilently) {
-    test::TemporaryFolder folder;
-    test::CollectedLog log;
+    testing::TemporaryFolder folder;
+    CollectedLog log;
     EXPECT_TRUE(GenreCacheStore::load(std::nullopt, log.sink()).cache.entries.empty());
-    const GenreCacheStore::Loaded loaded = GenreCacheStore::load(folder.file("genre-cache.json"), log.sink());
+    const GenreCacheStore::Loaded loaded = GenreCacheStore::load((folder / "genre-cache.json"), log.sink());
     EXPECT_TRUE(loaded.cache.entries.empty());
     EXPECT_FALSE(loaded.fileFound);
     EXPECT_TRUE(log.lines.empty());
 }
 
 TEST(GenreCacheStore, SavePrunesAndWritesPrettySortedJson) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("genre-cache.json");
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "genre-cache.json");
     GenreCache cache;
     cache.record("Rock", "Queen", kNow - hours(1));
     cache.record(std::nullopt, "Nobody", kNow - hours(7)); // a stale miss
     cache.record("Jazz", "Miles", kNow - hours(24 * 31));  // a stale hit
     cache.record(std::nullopt, "Somebody", kNow);
-    test::CollectedLog log;
+    CollectedLog log;
     ASSERT_TRUE(GenreCacheStore::save(cache, kNow, file, log.sink()));
     EXPECT_TRUE(log.lines.empty());
     EXPECT_EQ(cache.entries.size(), 2u) << "the in-memory cache is pruned too";
-    EXPECT_EQ(test::readText(file), R"({
+    EXPECT_EQ(testing::readBytes(file), R"({
   "entries": {
     "queen": {
       "genre": "Rock",
@@ -51,17 +62,17 @@ TEST(GenreCacheStore, SavePrunesAndWritesPrettySortedJson) {
 }
 
 TEST(GenreCacheStore, MalformedFileIsReportedAndReplacedAtTheNextSave) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("genre-cache.json");
-    test::writeText(file, R"({"entries": {"queen": {"genre": "Rock"}}})");
-    test::CollectedLog log;
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "genre-cache.json");
+    testing::writeBytes(file, R"({"entries": {"queen": {"genre": "Rock"}}})");
+    CollectedLog log;
     GenreCacheStore::Loaded loaded = GenreCacheStore::load(file, log.sink());
     EXPECT_TRUE(loaded.cache.entries.empty());
     EXPECT_EQ(loaded.problem, "entries.queen.storedAt: required text is missing");
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].first, LogLevel::error);
     EXPECT_EQ(log.lines[0].second, "genres: the genre cache was unreadable — starting a fresh one");
-    EXPECT_EQ(test::readText(file), R"({"entries": {"queen": {"genre": "Rock"}}})") << "left on disk until saved";
+    EXPECT_EQ(testing::readBytes(file), R"({"entries": {"queen": {"genre": "Rock"}}})") << "left on disk until saved";
 
     loaded.cache.record("Pop", "Someone", kNow);
     ASSERT_TRUE(GenreCacheStore::save(loaded.cache, kNow, file, log.sink()));
@@ -70,11 +81,11 @@ TEST(GenreCacheStore, MalformedFileIsReportedAndReplacedAtTheNextSave) {
 }
 
 TEST(GenreCacheStore, WriteFailureIsLoggedAndKeepsTheCache) {
-    test::TemporaryFolder folder;
-    const auto file = folder.file("no-such-folder") / "genre-cache.json";
+    testing::TemporaryFolder folder;
+    const auto file = (folder / "no-such-folder") / "genre-cache.json";
     GenreCache cache;
     cache.record("Rock", "Queen", kNow);
-    test::CollectedLog log;
+    CollectedLog log;
     EXPECT_FALSE(GenreCacheStore::save(cache, kNow, file, log.sink()));
     EXPECT_EQ(cache.entries.size(), 1u);
     ASSERT_EQ(log.lines.size(), 1u);
@@ -84,11 +95,11 @@ TEST(GenreCacheStore, WriteFailureIsLoggedAndKeepsTheCache) {
 }
 
 TEST(GenreCacheStore, UnreadableFileStartsEmptySilently) {
-    test::TemporaryFolder folder;
+    testing::TemporaryFolder folder;
     // A folder where the file should be cannot be read as one, whoever runs the test.
-    const auto file = folder.file("genre-cache.json");
+    const auto file = (folder / "genre-cache.json");
     std::filesystem::create_directory(file);
-    test::CollectedLog log;
+    CollectedLog log;
     const GenreCacheStore::Loaded loaded = GenreCacheStore::load(file, log.sink());
     EXPECT_TRUE(loaded.cache.entries.empty());
     EXPECT_TRUE(loaded.fileFound);
