@@ -1,7 +1,9 @@
 # Thin wrapper over CMake presets: the two commands a newcomer needs, and a few more.
 #   make run ARGS="preview --artist X --track Y"   build and run the program
 #   make test                                       build and run every test (what CI runs)
-.PHONY: deps run test asan bench clean
+.PHONY: deps run test asan bench fuzz clean
+
+FUZZ_SECONDS ?= 60
 
 JOBS ?= $(shell nproc)
 
@@ -27,6 +29,9 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	./build/release/bench/nimbrel_bench $(BENCH_ARGS)
+
+fuzz: deps
+	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

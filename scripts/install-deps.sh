@@ -10,6 +10,8 @@ packages=(
     libicu-dev nlohmann-json3-dev libssl-dev
     # tests, benchmarks, lint
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
+    # fuzzing (libFuzzer) and the sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/config/config_keys.h"
+#include "core/rendering/text_transform.h"
 
 namespace nimbrel {
 namespace {
@@ -15,11 +16,26 @@ std::string quoted(const std::string& text) {
     return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// "none, alternating_caps, leet, zalgo or vaporwave".
+std::string transformNames() {
+    std::string names;
+    const auto transforms = TextTransform::allCases();
+    for (std::size_t index = 0; index < transforms.size(); ++index) {
+        if (index > 0) {
+            names += index + 1 == transforms.size() ? " or " : ", ";
+        }
+        names += transforms[index].rawValue();
+    }
+    return names;
+}
+
 } // namespace
 
 std::string ConfigNotice::message() const {
     const std::string where = path + ": ";
-    const auto successor = [this] { return quoted(std::string(detail::successorOfLegacyKey(path))); };
+    const auto successor = [this] {
+        return quoted(std::string(detail::successorOfLegacyKey(path)));
+    };
     switch (kind) {
     case Kind::unknownKey:
         return where + "not a setting Nimbrel knows; it is ignored, and the next save leaves it out.";
@@ -40,6 +56,9 @@ std::string ConfigNotice::message() const {
         return where + "no theme has the id " + quoted(value) + "; " + quoted(replacement) + " is used instead.";
     case Kind::unknownVibeTheme:
         return where + "no theme has the id " + quoted(value) + "; the vibe follows the default theme.";
+    case Kind::unknownTransform:
+        return where + quoted(value) + " is not one of " + transformNames() + "; " + quoted(replacement) +
+               " is used instead.";
     }
     return where + quoted(value);
 }

@@ -27,6 +27,8 @@ struct NIMBREL_CORE_EXPORT ConfigNotice {
         unknownTheme,
         /// A vibe's theme id that names no theme.
         unknownVibeTheme,
+        /// A custom theme's transform that is none of the known transforms.
+        unknownTransform,
     };
 
     Kind kind;

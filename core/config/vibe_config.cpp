@@ -13,8 +13,8 @@ namespace {
 
 using namespace detail;
 
-constexpr std::array kKnownKeys = {kSlackAccountsKey, kWhenMusicStopsKey, kStatusFormatKey, kThemeKey,
-                                   kCustomThemesKey,  kPollSecondsKey,    kAnimateMenuBarKey, kSourcesKey,
+constexpr std::array kKnownKeys = {kSlackAccountsKey, kWhenMusicStopsKey, kStatusFormatKey,    kThemeKey,
+                                   kCustomThemesKey,  kPollSecondsKey,    kAnimateMenuBarKey,  kSourcesKey,
                                    kDefaultVibeKey,   kVibesKey,          kClearWhenPausedKey, kAppendArtistKey};
 
 // Collects notices when a caller asked for them; decoding without a sink records nothing.
@@ -30,7 +30,8 @@ public:
     }
 
     // Keys the decoder does not read. Commentary keys ("_…") are there for a person reading the file.
-    void recordUnknownKeys(const nlohmann::json& object, const JsonPath& path, bool (*isKnown)(std::string_view)) const {
+    void recordUnknownKeys(const nlohmann::json& object, const JsonPath& path,
+                           bool (*isKnown)(std::string_view)) const {
         // A value that is no object is reported as a type error by its decoder.
         if (m_sink == nullptr || !object.is_object()) {
             return;
@@ -48,6 +49,11 @@ private:
 
 bool isKnownConfigKey(std::string_view key) noexcept {
     return std::find(kKnownKeys.begin(), kKnownKeys.end(), key) != kKnownKeys.end();
+}
+
+// A value as the document spells it, for a notice.
+std::string jsonText(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string booleanText(bool value) {
@@ -73,7 +79,7 @@ WhenMusicStops decodeWhenMusicStops(const JsonObjectReader& reader, const Notice
         if (const auto known = WhenMusicStops::fromRawValue(*written)) {
             if (reader.value(kClearWhenPausedKey) != nullptr) {
                 notices.record(ConfigNotice::Kind::legacyKeyIgnored, std::string(kClearWhenPausedKey),
-                               reader.value(kClearWhenPausedKey)->dump());
+                               jsonText(*reader.value(kClearWhenPausedKey)));
             }
             return *known;
         }
@@ -97,7 +103,7 @@ std::string decodeStatusFormat(const JsonObjectReader& reader, const NoticeRecor
     if (written && !written->empty()) {
         if (reader.value(kAppendArtistKey) != nullptr) {
             notices.record(ConfigNotice::Kind::legacyKeyIgnored, std::string(kAppendArtistKey),
-                           reader.value(kAppendArtistKey)->dump());
+                           jsonText(*reader.value(kAppendArtistKey)));
         }
         return *written;
     }
@@ -133,6 +139,17 @@ std::vector<PlayerSourceID> decodeSources(const JsonObjectReader& reader, const 
     return sources;
 }
 
+StatusTheme decodeCustomTheme(const nlohmann::json& element, const JsonPath& path, const NoticeRecorder& notices) {
+    StatusTheme theme = StatusTheme::fromJson(element, path);
+    // An unknown transform reads as none; say so, since the file asked for something else.
+    const auto written = element.find("transform");
+    if (written != element.end() && written->is_string() && theme.transform.rawValue() != written->get<std::string>()) {
+        notices.record(ConfigNotice::Kind::unknownTransform, path.key("transform").text(), written->get<std::string>(),
+                       std::string(theme.transform.rawValue()));
+    }
+    return theme;
+}
+
 // A vibe may only point at a theme that exists; otherwise it follows the default theme.
 void dropDanglingTheme(Vibe& vibe, const JsonPath& vibePath, const std::set<std::string, std::less<>>& knownThemeIDs,
                        const NoticeRecorder& notices) {
@@ -159,14 +176,16 @@ VibeConfig VibeConfig::fromJson(const nlohmann::json& json, std::vector<ConfigNo
 
     // The keys are taken in a fixed order, so that of several faults the same one is always reported.
     VibeConfig config;
-    config.slackAccounts = decodeList<SlackAccount>(reader, kSlackAccountsKey, [](const auto& element, const auto& path) {
-        return SlackAccount::fromJson(element, path);
-    });
+    config.slackAccounts =
+        decodeList<SlackAccount>(reader, kSlackAccountsKey, [](const nlohmann::json& element, const JsonPath& path) {
+            return SlackAccount::fromJson(element, path);
+        });
     config.whenMusicStops = decodeWhenMusicStops(reader, notices);
     config.statusFormat = decodeStatusFormat(reader, notices);
-    config.customThemes = decodeList<StatusTheme>(reader, kCustomThemesKey, [](const auto& element, const auto& path) {
-        return StatusTheme::fromJson(element, path);
-    });
+    config.customThemes =
+        decodeList<StatusTheme>(reader, kCustomThemesKey, [&](const nlohmann::json& element, const JsonPath& path) {
+            return decodeCustomTheme(element, path, notices);
+        });
     config.pollSeconds = reader.optionalInt(kPollSecondsKey).value_or(defaultPollSeconds);
     config.animateMenuBar = reader.optionalBool(kAnimateMenuBarKey).value_or(true);
     config.sources = decodeSources(reader, notices);
@@ -176,7 +195,7 @@ VibeConfig VibeConfig::fromJson(const nlohmann::json& json, std::vector<ConfigNo
         notices.recordUnknownKeys(*defaultVibe, defaultVibePath, Vibe::isKnownKey);
         config.defaultVibe = Vibe::fromJson(*defaultVibe, defaultVibePath);
     }
-    config.vibes = decodeList<Vibe>(reader, kVibesKey, [&](const auto& element, const auto& path) {
+    config.vibes = decodeList<Vibe>(reader, kVibesKey, [&](const nlohmann::json& element, const JsonPath& path) {
         notices.recordUnknownKeys(element, path, Vibe::isKnownKey);
         return Vibe::fromJson(element, path);
     });

@@ -78,9 +78,10 @@ std::string Iso8601::format(std::chrono::sys_seconds instant) {
     const year_month_day date{day};
     const hh_mm_ss time{instant - day};
     char buffer[40];
-    const int written = std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02d:%02d:%02dZ", int{date.year()},
-                                      unsigned{date.month()}, unsigned{date.day()}, static_cast<int>(time.hours().count()),
-                                      static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()));
+    const int written =
+        std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02d:%02d:%02dZ", int{date.year()}, unsigned{date.month()},
+                      unsigned{date.day()}, static_cast<int>(time.hours().count()),
+                      static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()));
     return std::string(buffer, written > 0 ? static_cast<std::size_t>(written) : 0);
 }
 

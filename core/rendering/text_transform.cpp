@@ -152,7 +152,10 @@ std::string TextTransform::applyZalgo(std::string_view text) {
     std::size_t marked = 0;
     for (const std::string_view character : Graphemes::split(text)) {
         out.append(character);
-        if (UnicodeProperties::isWhitespace(character)) {
+        // Marks after a control character (NUL, a zero-width space…) would not join it but stand as
+        // characters of their own, breaking the promise that the transform keeps the length.
+        if (UnicodeProperties::isWhitespace(character) ||
+            UnicodeProperties::isGraphemeControl(Utf8::firstScalar(character))) {
             continue;
         }
         Utf8::append(out, kZalgoAbove[marked % kZalgoAbove.size()]);

@@ -49,6 +49,11 @@ bool UnicodeProperties::isEmojiPresentation(char32_t scalar) {
     return u_hasBinaryProperty(icuScalar(scalar), UCHAR_EMOJI_PRESENTATION) != 0;
 }
 
+bool UnicodeProperties::isGraphemeControl(char32_t scalar) {
+    const auto value = u_getIntPropertyValue(icuScalar(scalar), UCHAR_GRAPHEME_CLUSTER_BREAK);
+    return value == U_GCB_CONTROL || value == U_GCB_CR || value == U_GCB_LF;
+}
+
 bool UnicodeProperties::isNonspacingMark(char32_t scalar) {
     return u_charType(icuScalar(scalar)) == U_NON_SPACING_MARK;
 }

@@ -26,6 +26,9 @@ struct NIMBREL_CORE_EXPORT UnicodeProperties final {
     static bool isEmoji(char32_t scalar);
     /// The Emoji_Presentation property: shown as an emoji without a variation selector.
     static bool isEmojiPresentation(char32_t scalar);
+    /// A control character for segmentation (Grapheme_Cluster_Break Control, CR or LF): nothing joins
+    /// it, so a combining mark after one stands alone as a character of its own.
+    static bool isGraphemeControl(char32_t scalar);
     /// A nonspacing combining mark (general category Mn).
     static bool isNonspacingMark(char32_t scalar);
 };

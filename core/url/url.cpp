@@ -233,8 +233,9 @@ Url Url::appendingPathComponents(std::string_view components) const {
 Url Url::withQueryItems(const std::vector<UrlQueryItem>& items) const {
     Url url = *this;
     std::string query;
-    for (const UrlQueryItem& item : items) {
-        if (!query.empty()) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const UrlQueryItem& item = items[i];
+        if (i > 0) {
             query.push_back('&');
         }
         query.append(percentEncode(item.name));

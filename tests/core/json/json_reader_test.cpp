@@ -5,39 +5,82 @@
 namespace nimbrel {
 namespace {
 
-DecodeError parseFailure(std::string_view bytes) {
+DecodeError parseFailure(std::string_view document) {
     try {
-        parseJsonDocument(bytes);
+        parseJsonDocument(document);
     } catch (const DecodeError& error) {
         return error;
     }
-    ADD_FAILURE() << "parsed: " << bytes;
+    ADD_FAILURE() << "parsed: " << document;
     return DecodeError("", "");
 }
 
-TEST(ParseJsonDocument, SyntaxErrorsNameLineAndColumn) {
-    const DecodeError error = parseFailure("{\n  \"a\": 1,\n  \"b\": tru\n}");
-    EXPECT_EQ(error.location(), "line 3, column 11");
-    EXPECT_NE(error.reason().find("not valid JSON"), std::string::npos) << error.reason();
+TEST(JsonReader, SyntaxErrorsAreLocatedByLineAndCharacterColumn) {
+    struct Case {
+        const char* document;
+        const char* location;
+    };
+    for (const Case& c : {Case{"{\"a\": 1,\n  \"b\": tru\n}", "line 2, column 11"},
+                          Case{"{\n\"caf\u00E9\u00E9\": x}", "line 2, column 10"}, Case{"[1, 2", "line 1, column 6"},
+                          Case{"", "line 1, column 1"}}) {
+        EXPECT_EQ(parseFailure(c.document).location(), c.location) << c.document;
+    }
+    EXPECT_EQ(parseFailure("  \n ").reason(), "the document is empty");
+    EXPECT_NE(parseFailure("{\"a\" 1}").reason().find("not valid JSON"), std::string::npos);
 }
 
-TEST(ParseJsonDocument, ColumnsCountCharactersNotBytes) {
-    const DecodeError error = parseFailure("{\"\u00E9\u00E9\": x}");
-    EXPECT_EQ(error.location(), "line 1, column 8");
+TEST(JsonReader, NumberOverflowIsADecodeErrorNotALibraryException) {
+    const DecodeError error = parseFailure("{\"poll_seconds\": 9e5199}");
+    EXPECT_NE(error.reason().find("number overflow"), std::string::npos) << error.reason();
 }
 
-TEST(ParseJsonDocument, NumbersTooLargeForADoubleAreDecodeErrorsWithAPosition) {
-    // nlohmann reports these as out_of_range rather than parse_error; they must not escape as such.
-    const DecodeError error = parseFailure("{\n  \"poll_seconds\": 1e999\n}");
-    EXPECT_EQ(error.location(), "line 2, column 19");
-    EXPECT_NE(error.reason().find("1e999"), std::string::npos) << error.reason();
+TEST(JsonReader, NumberOverflowIsLocatedAtTheNumber) {
+    EXPECT_EQ(parseFailure("{\n  \"poll_seconds\": 1e999\n}").location(), "line 2, column 19");
     EXPECT_EQ(parseFailure("[-1e400]").location(), "line 1, column 2");
     EXPECT_EQ(parseFailure("1e999").location(), "line 1, column 1");
 }
 
-TEST(ParseJsonDocument, EmptyDocumentSaysSo) {
-    const DecodeError error = parseFailure("  \n ");
-    EXPECT_EQ(error.reason(), "the document is empty");
+TEST(JsonReader, IllFormedUtf8IsRejected) {
+    EXPECT_NE(parseFailure("{\"a\": \"\xFF\"}").reason().find("not valid JSON"), std::string::npos);
+}
+
+TEST(JsonReader, StrictTypesWithKeyPaths) {
+    const nlohmann::json document = nlohmann::json::parse(
+        R"({"s": "t", "n": null, "i": 7, "f": 7.5, "b": true, "big": 18446744073709551615, "l": [1]})");
+    const JsonObjectReader reader(document, JsonPath().key("vibes").index(2));
+    EXPECT_EQ(reader.requiredString("s"), "t");
+    EXPECT_EQ(reader.optionalString("n"), std::nullopt);
+    EXPECT_EQ(reader.optionalString("absent"), std::nullopt);
+    EXPECT_EQ(reader.optionalInt("i"), 7);
+    EXPECT_EQ(reader.optionalDouble("i"), 7.0);
+    EXPECT_EQ(reader.optionalBool("b"), true);
+    EXPECT_NE(reader.optionalArray("l"), nullptr);
+
+    struct Failure {
+        std::function<void()> read;
+        const char* location;
+        const char* reason;
+    };
+    const Failure failures[] = {
+        {[&] { reader.requiredString("absent"); }, "vibes[2].absent", "required text is missing"},
+        {[&] { reader.requiredString("n"); }, "vibes[2].n", "expected text, found null"},
+        {[&] { reader.optionalString("i"); }, "vibes[2].i", "expected text, found a whole number"},
+        {[&] { reader.optionalInt("f"); }, "vibes[2].f", "expected a whole number, found a number with a fraction"},
+        {[&] { reader.optionalInt("big"); }, "vibes[2].big", "the number is too large"},
+        {[&] { reader.optionalBool("s"); }, "vibes[2].s", "expected true or false, found a string"},
+        {[&] { reader.optionalArray("s"); }, "vibes[2].s", "expected a list, found a string"},
+        {[&] { JsonObjectReader(document["l"], JsonPath().key("l")); }, "l", "expected an object, found a list"},
+    };
+    for (const Failure& failure : failures) {
+        try {
+            failure.read();
+            ADD_FAILURE() << failure.location;
+        } catch (const DecodeError& error) {
+            EXPECT_EQ(error.location(), failure.location);
+            EXPECT_EQ(error.reason(), failure.reason);
+            EXPECT_EQ(std::string(error.what()), std::string(failure.location) + ": " + failure.reason);
+        }
+    }
 }
 
 } // namespace

@@ -38,7 +38,7 @@ TEST(NowPlayingParser, ParsesEveryShapeOfOutput) {
 }
 
 TEST(NowPlayingParser, NoResponseSentence) {
-    EXPECT_EQ(NowPlayingParser::kNoResponseDetail, "No response from the player (check Automation permission).");
+    EXPECT_EQ(NowPlayingParser::kNoResponseDetail, "No response from the player (check that its MPRIS support is on).");
 }
 
 } // namespace

@@ -62,6 +62,14 @@ TEST(TextTransform, KeepCharacterCountsOnEmojiAndCombiningMarks) {
     EXPECT_EQ(Utf8::decode(TextTransform::applyZalgo(text)).size(), Utf8::decode(text).size() + 2 * nonWhite);
 }
 
+TEST(TextTransform, ZalgoLeavesControlCharactersBare) {
+    // Marks cannot join a control character; they would add characters of their own.
+    const std::string text = std::string("a\0b", 3) + "\u200Bc";
+    const std::string out = TextTransform::applyZalgo(text);
+    EXPECT_EQ(out, std::string("a\u0300\u0316\0b\u0301\u0317", 11) + "\u200Bc\u0302\u0323");
+    EXPECT_EQ(Graphemes::count(out), Graphemes::count(text));
+}
+
 TEST(TextTransform, RawValuesNamesAndSummaries) {
     struct Case {
         TextTransform transform;

@@ -10,12 +10,12 @@ namespace {
 using std::chrono::sys_days;
 using std::chrono::sys_seconds;
 
-const sys_seconds kPiDay =
-    sys_days{std::chrono::year{2025} / 3 / 14} + std::chrono::hours{9} + std::chrono::minutes{26} + std::chrono::seconds{53};
+const sys_seconds kPiDay = sys_days{std::chrono::year{2025} / 3 / 14} + std::chrono::hours{9} +
+                           std::chrono::minutes{26} + std::chrono::seconds{53};
 
 SlackAccount account(std::string teamName, std::string teamID, std::string userID, bool isEnabled = true) {
-    return SlackAccount{std::move(teamName), std::move(teamID), std::move(userID), {"users.profile:write"}, kPiDay,
-                        isEnabled};
+    return SlackAccount{
+        std::move(teamName), std::move(teamID), std::move(userID), {"users.profile:write"}, kPiDay, isEnabled};
 }
 
 SlackAccount decode(std::string_view text) {
@@ -41,8 +41,9 @@ TEST(SlackAccountDecoding, ReadsEveryKey) {
     const SlackAccount decoded = decode(R"({"team_name": "Quillmoor", "team_id": "T0123", "user_id": "U0456",
         "scopes": ["users.profile:read", "users.profile:write"], "connected_at": "2025-03-14T09:26:53Z",
         "is_enabled": false, "token": "never stored, ignored"})");
-    EXPECT_EQ(decoded, (SlackAccount{"Quillmoor", "T0123", "U0456", {"users.profile:read", "users.profile:write"},
-                                     kPiDay, false}));
+    EXPECT_EQ(
+        decoded,
+        (SlackAccount{"Quillmoor", "T0123", "U0456", {"users.profile:read", "users.profile:write"}, kPiDay, false}));
 }
 
 TEST(SlackAccountDecoding, NullCountsAsAbsent) {

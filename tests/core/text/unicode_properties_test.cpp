@@ -36,6 +36,15 @@ TEST(UnicodeProperties, EmojiProperties) {
     EXPECT_FALSE(UnicodeProperties::isEmoji(U'a'));
 }
 
+TEST(UnicodeProperties, GraphemeControls) {
+    for (const char32_t control : {U'\0', U'\r', U'\n', U'\u001F', U'\u200B', U'\u2028'}) {
+        EXPECT_TRUE(UnicodeProperties::isGraphemeControl(control)) << static_cast<unsigned>(control);
+    }
+    for (const char32_t other : {U'a', U' ', U'\u200D', U'\u0301', U'\U0001F3B5'}) {
+        EXPECT_FALSE(UnicodeProperties::isGraphemeControl(other)) << static_cast<unsigned>(other);
+    }
+}
+
 TEST(UnicodeProperties, SpaceOrTabExcludesLineBreaks) {
     EXPECT_TRUE(UnicodeProperties::isSpaceOrTab(U'\t'));
     EXPECT_TRUE(UnicodeProperties::isSpaceOrTab(U'\u00A0'));

@@ -69,6 +69,14 @@ TEST(Url, BuildsQueryThatRoundTripsAnyText) {
     EXPECT_EQ(reparsed->queryItems()->front().value, term);
 }
 
+TEST(Url, EmptyItemsKeepTheirSeparators) {
+    const auto url = Url::parse("x:?&&a&");
+    ASSERT_TRUE(url);
+    const Url rebuilt = url->withQueryItems(*url->queryItems());
+    EXPECT_EQ(rebuilt.text(), "x:?&&a&");
+    EXPECT_EQ(url->queryItems()->size(), 4u);
+}
+
 TEST(Url, AppendsPathComponents) {
     struct Case {
         const char* base;

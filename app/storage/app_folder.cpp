@@ -1,0 +1,75 @@
+#include "app/storage/app_folder.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace nimbrel {
+namespace {
+
+std::optional<std::string> processVariable(std::string_view name) {
+    const char* value = std::getenv(std::string(name).c_str());
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+std::optional<std::string> nonEmpty(const AppFolder::Environment& environment, std::string_view name) {
+    std::optional<std::string> value = environment(name);
+    if (value && value->empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The home folder from the user database, for sessions started without HOME (some service managers).
+std::optional<std::string> homeFromPasswordDatabase() {
+    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    struct passwd entry {};
+    struct passwd* result = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) != 0 || result == nullptr ||
+        result->pw_dir == nullptr || result->pw_dir[0] == '\0') {
+        return std::nullopt;
+    }
+    return std::string(result->pw_dir);
+}
+
+} // namespace
+
+AppFolder::AppFolder(std::filesystem::path path)
+    : m_path(std::move(path)) {}
+
+AppFolder AppFolder::fromEnvironment() {
+    return AppFolder(defaultPath(processVariable));
+}
+
+std::filesystem::path AppFolder::defaultPath(const Environment& environment) {
+    if (const auto home = nonEmpty(environment, kHomeVariable)) {
+        return std::filesystem::path(*home);
+    }
+    if (const auto configHome = nonEmpty(environment, "XDG_CONFIG_HOME");
+        configHome && std::filesystem::path(*configHome).is_absolute()) {
+        return std::filesystem::path(*configHome) / kFolderName;
+    }
+    std::optional<std::string> userHome = nonEmpty(environment, "HOME");
+    if (!userHome) {
+        userHome = homeFromPasswordDatabase();
+    }
+    return std::filesystem::path(userHome.value_or(".")) / ".config" / kFolderName;
+}
+
+std::filesystem::path AppFolder::locate(std::string_view fileName) const {
+    // Creating an existing folder is a no-op, so this runs on every call: a folder deleted while the
+    // program runs comes back at the next save.
+    std::error_code ignored;
+    std::filesystem::create_directories(m_path, ignored);
+    return m_path / fileName;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,224 @@
+#include <algorithm>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "core/config/vibe_config.h"
+
+namespace nimbrel {
+namespace {
+
+// Builds random configurations whose theme references all name existing themes: the values a save must
+// give back unchanged.
+class ConfigGenerator {
+public:
+    explicit ConfigGenerator(std::uint32_t seed)
+        : m_random(seed) {}
+
+    VibeConfig next() {
+        VibeConfig config;
+        for (int count = below(4); count > 0; --count) {
+            config.slackAccounts.push_back(account());
+        }
+        config.whenMusicStops = WhenMusicStops::allCases()[static_cast<std::size_t>(below(3))];
+        // Empty reads back as the default template, so it is not a value a save can keep.
+        config.statusFormat = nonEmptyText();
+        for (int count = below(4); count > 0; --count) {
+            config.customThemes.push_back(theme());
+        }
+        config.pollSeconds = pollSeconds();
+        config.animateMenuBar = chance(2);
+        config.sources = sources();
+
+        std::vector<std::string> themeIDs(StatusTheme::builtInIDs().begin(), StatusTheme::builtInIDs().end());
+        for (const StatusTheme& custom : config.customThemes) {
+            themeIDs.push_back(custom.id);
+        }
+        config.themeID = themeIDs[static_cast<std::size_t>(below(static_cast<int>(themeIDs.size())))];
+        if (chance(2)) {
+            config.defaultVibe = vibe(themeIDs);
+        }
+        for (int count = below(9); count > 0; --count) {
+            config.vibes.push_back(vibe(themeIDs));
+        }
+        return config;
+    }
+
+private:
+    int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(m_random); }
+    bool chance(int oneIn) { return below(oneIn) == 0; }
+
+    // Pieces that stress the encoder: multi-byte UTF-8, grapheme clusters of several scalars, characters
+    // JSON must escape, placeholders, and look-alikes of keys.
+    std::string text() {
+        static const char* const pieces[] = {
+            "a",
+            "Rock",
+            " ",
+            "{vibe}",
+            "{track}",
+            "{artist}",
+            "{emoji}",
+            "caf\u00E9",
+            "e\u0301\u0302",
+            "\u00DF",
+            "\U0001F3B6",
+            "\U0001F469\u200D\U0001F469\u200D\U0001F467",
+            "\U0001F44D\U0001F3FD",
+            "\U0001F1EF\U0001F1F5",
+            "1\uFE0F\u20E3",
+            "\u30CE\u309A",
+            "\u0645\u0648\u0633\u064A\u0642\u0649",
+            "\u4E2D\u6587",
+            "\u2014",
+            "\u00B7",
+            "\u2026",
+            "\"",
+            "\\",
+            "/",
+            "\n",
+            "\r\n",
+            "\t",
+            "\x01",
+            "\x7F",
+            "\u2028",
+            "\uFEFF",
+            "\U0010FFFF",
+            ":headphones:",
+            "theme",
+            "_comment",
+            "null",
+        };
+        std::string result;
+        for (int count = below(6); count > 0; --count) {
+            result += pieces[static_cast<std::size_t>(below(static_cast<int>(std::size(pieces))))];
+        }
+        return result;
+    }
+
+    std::string nonEmptyText() {
+        std::string result = text();
+        return result.empty() ? "{vibe}" : result;
+    }
+
+    std::vector<std::string> texts() {
+        std::vector<std::string> result;
+        for (int count = below(5); count > 0; --count) {
+            result.push_back(text());
+        }
+        return result;
+    }
+
+    SlackAccount account() {
+        SlackAccount result{text(), text(), text(), texts(), std::nullopt, chance(3)};
+        if (chance(2)) {
+            // Any second from 1900 to 2200.
+            const auto seconds = std::uniform_int_distribution<std::int64_t>(-2'208'988'800, 7'258'118'400)(m_random);
+            result.connectedAt = std::chrono::sys_seconds{std::chrono::seconds{seconds}};
+        }
+        return result;
+    }
+
+    StatusTheme theme() {
+        StatusTheme result;
+        // Sometimes a custom theme reuses a built-in id: legal, and the built-in wins at lookup.
+        result.id = chance(8) ? "shrug" : text();
+        result.name = text();
+        result.prefix = text();
+        result.suffix = text();
+        result.transform = TextTransform::allCases()[static_cast<std::size_t>(below(5))];
+        if (chance(2)) {
+            result.templateText = text();
+        }
+        return result;
+    }
+
+    std::int64_t pollSeconds() {
+        switch (below(3)) {
+        case 0:
+            return 30 * (1 + below(20));
+        case 1:
+            return std::uniform_int_distribution<std::int64_t>(INT64_MIN, INT64_MAX)(m_random);
+        default:
+            return below(2) == 0 ? INT64_MIN : INT64_MAX;
+        }
+    }
+
+    std::vector<PlayerSourceID> sources() {
+        const auto cases = PlayerSourceID::allCases();
+        std::vector<PlayerSourceID> all(cases.begin(), cases.end());
+        std::shuffle(all.begin(), all.end(), m_random);
+        all.erase(all.begin() + below(3), all.end());
+        return all;
+    }
+
+    Vibe vibe(const std::vector<std::string>& themeIDs) {
+        Vibe result{text(), text(), text(), texts(), std::nullopt};
+        if (chance(3)) {
+            result.themeID = themeIDs[static_cast<std::size_t>(below(static_cast<int>(themeIDs.size())))];
+        }
+        return result;
+    }
+
+    std::mt19937 m_random;
+};
+
+bool keysSortedAtEveryLevel(const nlohmann::ordered_json& value) {
+    if (value.is_object()) {
+        std::string previous;
+        bool first = true;
+        for (const auto& [key, member] : value.items()) {
+            if (!first && !(previous < key)) {
+                return false;
+            }
+            first = false;
+            previous = key;
+            if (!keysSortedAtEveryLevel(member)) {
+                return false;
+            }
+        }
+    } else if (value.is_array()) {
+        for (const auto& element : value) {
+            if (!keysSortedAtEveryLevel(element)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+TEST(VibeConfigRoundTrip, GeneratedConfigurationsSurviveASaveUnchanged) {
+    ConfigGenerator generator(20261206);
+    for (int iteration = 0; iteration < 600; ++iteration) {
+        const VibeConfig original = generator.next();
+        const std::string data = original.encodedData();
+        VibeConfig decoded;
+        ASSERT_NO_THROW(decoded = VibeConfig::decode(data)) << "configuration " << iteration << "\n" << data;
+        ASSERT_EQ(decoded, original) << "configuration " << iteration << "\n" << data;
+        // Saving what was read writes the same bytes again.
+        EXPECT_EQ(decoded.encodedData(), data) << "configuration " << iteration;
+        EXPECT_TRUE(keysSortedAtEveryLevel(nlohmann::ordered_json::parse(data))) << data;
+    }
+}
+
+TEST(VibeConfigRoundTrip, DanglingThemesAreTheOnlyReferencesThatDoNotSurvive) {
+    ConfigGenerator generator(7);
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        VibeConfig original = generator.next();
+        original.themeID = "no such theme \u2014 " + std::to_string(iteration);
+        for (Vibe& vibe : original.vibes) {
+            vibe.themeID = "gone";
+        }
+        const VibeConfig decoded = VibeConfig::decode(original.encodedData());
+
+        VibeConfig expected = original;
+        expected.themeID = "plain";
+        for (Vibe& vibe : expected.vibes) {
+            vibe.themeID.reset();
+        }
+        EXPECT_EQ(decoded, expected) << "configuration " << iteration;
+    }
+}
+
+} // namespace
+} // namespace nimbrel
