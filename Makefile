@@ -1,7 +1,8 @@
 # Thin wrapper over CMake presets: the two commands a newcomer needs, and a few more.
 #   make run ARGS="preview --artist X --track Y"   build and run the program
 #   make test                                       build and run every test (what CI runs)
-.PHONY: deps run test asan bench fuzz clean
+#   make check                                      the optimised build and its tests only
+.PHONY: deps run test check asan bench fuzz clean
 
 FUZZ_SECONDS ?= 60
 
@@ -16,6 +17,10 @@ run: deps
 	./scripts/run.sh $(ARGS)
 
 test: deps
+	./scripts/test.sh
+
+# The quick loop: the optimised build and its tests only.
+check: deps
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci

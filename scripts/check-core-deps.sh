@@ -8,7 +8,7 @@ status=0
 for dependency in $needed; do
     case "$dependency" in
         libicuuc.so.* | libicui18n.so.* | libicudata.so.* | libcrypto.so.* | libstdc++.so.* | libgcc_s.so.* | \
-            libc.so.* | libm.so.* | ld-linux*.so.*) ;;
+            libc.so.* | libm.so.* | ld-linux*.so.* | libasan.so.* | libubsan.so.*) ;; # sanitizer runtimes in the asan build
         *)
             echo "libNimbrelCore links $dependency, which the platform-free core must not use" >&2
             status=1

@@ -193,6 +193,17 @@ std::optional<std::int64_t> JsonObjectReader::optionalInt(std::string_view key) 
         }
         throw DecodeError(m_path.key(key).text(), "the number is too large");
     }
+    // Hand-edited files say 120.0 or 1e3 as often as 120; a number without a fraction is a whole number.
+    if (found->is_number_float()) {
+        const double number = found->get<double>();
+        constexpr double kInt64Bound = 9223372036854775808.0; // 2^63
+        if (std::isfinite(number) && std::trunc(number) == number) {
+            if (number < -kInt64Bound || number >= kInt64Bound) {
+                throw DecodeError(m_path.key(key).text(), "the number is too large");
+            }
+            return static_cast<std::int64_t>(number);
+        }
+    }
     throwTypeMismatch(m_path.key(key), "a whole number", *found);
 }
 

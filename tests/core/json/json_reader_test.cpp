@@ -46,12 +46,14 @@ TEST(JsonReader, IllFormedUtf8IsRejected) {
 
 TEST(JsonReader, StrictTypesWithKeyPaths) {
     const nlohmann::json document = nlohmann::json::parse(
-        R"({"s": "t", "n": null, "i": 7, "f": 7.5, "b": true, "big": 18446744073709551615, "l": [1]})");
+        R"({"s": "t", "n": null, "i": 7, "whole": 120.0, "exponent": 1e3, "f": 7.5, "huge": 1e300, "b": true, "big": 18446744073709551615, "l": [1]})");
     const JsonObjectReader reader(document, JsonPath().key("vibes").index(2));
     EXPECT_EQ(reader.requiredString("s"), "t");
     EXPECT_EQ(reader.optionalString("n"), std::nullopt);
     EXPECT_EQ(reader.optionalString("absent"), std::nullopt);
     EXPECT_EQ(reader.optionalInt("i"), 7);
+    EXPECT_EQ(reader.optionalInt("whole"), 120);
+    EXPECT_EQ(reader.optionalInt("exponent"), 1000);
     EXPECT_EQ(reader.optionalDouble("i"), 7.0);
     EXPECT_EQ(reader.optionalBool("b"), true);
     EXPECT_NE(reader.optionalArray("l"), nullptr);
@@ -67,6 +69,7 @@ TEST(JsonReader, StrictTypesWithKeyPaths) {
         {[&] { reader.optionalString("i"); }, "vibes[2].i", "expected text, found a whole number"},
         {[&] { reader.optionalInt("f"); }, "vibes[2].f", "expected a whole number, found a number with a fraction"},
         {[&] { reader.optionalInt("big"); }, "vibes[2].big", "the number is too large"},
+        {[&] { reader.optionalInt("huge"); }, "vibes[2].huge", "the number is too large"},
         {[&] { reader.optionalBool("s"); }, "vibes[2].s", "expected true or false, found a string"},
         {[&] { reader.optionalArray("s"); }, "vibes[2].s", "expected a list, found a string"},
         {[&] { JsonObjectReader(document["l"], JsonPath().key("l")); }, "l", "expected an object, found a list"},
