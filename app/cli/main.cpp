@@ -5,6 +5,7 @@
 
 #include "app/cli/check_config_command.h"
 #include "app/cli/dispatch.h"
+#include "app/cli/doctor_command.h"
 #include "app/cli/preview_command.h"
 
 namespace {
@@ -15,6 +16,7 @@ using namespace nimbrel::cli;
 const Command kCommands[] = {
     {PreviewCommand::kName, PreviewCommand::kSummary, runPreview},
     {CheckConfigCommand::kName, CheckConfigCommand::kSummary, runCheckConfig},
+    {DoctorCommand::kName, DoctorCommand::kSummary, runDoctor},
 };
 
 } // namespace
