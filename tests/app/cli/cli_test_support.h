@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/storage/temporary_folder.h"
+#include "tests/support/temporary_folder.h"
 
 namespace nimbrel::testing {
 

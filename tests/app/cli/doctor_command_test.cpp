@@ -7,7 +7,7 @@
 
 #include "core/config/built_in_config.h"
 #include "tests/app/cli/cli_test_support.h"
-#include "tests/app/storage/temporary_folder.h"
+#include "tests/support/temporary_folder.h"
 
 namespace nimbrel::cli {
 namespace {

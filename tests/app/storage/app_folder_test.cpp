@@ -6,7 +6,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "tests/app/storage/temporary_folder.h"
+#include "tests/support/temporary_folder.h"
 
 namespace nimbrel {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config/built_in_config.h"
-#include "tests/app/storage/temporary_folder.h"
+#include "tests/support/temporary_folder.h"
 
 namespace nimbrel {
 namespace {
