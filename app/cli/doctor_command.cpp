@@ -7,6 +7,7 @@
 #include "app/storage/app_state_store.h"
 #include "app/storage/atomic_file.h"
 #include "app/storage/genre_cache_store.h"
+#include "app/storage/loaded_file.h"
 #include "core/config/built_in_config.h"
 
 namespace nimbrel::cli {
@@ -32,27 +33,19 @@ DoctorFile fileCondition(std::string_view name, bool found, const std::optional<
 // The configuration as the program's loader would settle on it, read without its first-run write.
 DoctorFile readConfig(const std::filesystem::path& file, DoctorInputs& inputs) {
     const std::string_view name = AppFolder::kConfigFileName;
-    const FileReadResult read = AtomicFile::read(file);
-    std::optional<std::string> problem;
-    bool found = true;
-    if (const FileError* error = std::get_if<FileError>(&read)) {
-        found = !error->isNotFound();
-        if (found) {
-            problem = error->description();
-        }
-    } else {
+    LoadedFile loaded;
+    if (const std::optional<std::string> bytes = loaded.read(file)) {
         try {
-            inputs.config = VibeConfig::decode(std::get<std::string>(read));
+            inputs.config = VibeConfig::decode(*bytes);
             inputs.configOrigin = std::string(name);
             return fileCondition(name, true, std::nullopt);
         } catch (const DecodeError& decodeError) {
-            problem = decodeError.location().empty() ? decodeError.reason()
-                                                     : decodeError.location() + ": " + decodeError.reason();
+            loaded.noteUndecodable(decodeError);
         }
     }
     inputs.config = builtInConfig().value_or(VibeConfig());
-    inputs.configOrigin = found ? kFallbackOrigin : kBuiltInOrigin;
-    return fileCondition(name, found, problem);
+    inputs.configOrigin = loaded.fileFound ? kFallbackOrigin : kBuiltInOrigin;
+    return fileCondition(name, loaded.fileFound, loaded.problem);
 }
 
 } // namespace

@@ -6,24 +6,19 @@ namespace nimbrel {
 
 AppStateStore::Loaded AppStateStore::load(const std::filesystem::path& file, const LogSink& log) {
     Loaded loaded;
-    const FileReadResult read = AtomicFile::read(file);
-    if (const FileError* error = std::get_if<FileError>(&read)) {
-        loaded.fileFound = !error->isNotFound();
-        if (loaded.fileFound) {
-            loaded.problem = error->description();
-        }
+    const std::optional<std::string> bytes = loaded.read(file);
+    if (!bytes) {
         return loaded;
     }
-    loaded.fileFound = true;
     try {
-        AppStateReading reading = AppState::decode(std::get<std::string>(read));
+        AppStateReading reading = AppState::decode(*bytes);
         loaded.state = std::move(reading.state);
         loaded.discardedSelfSnapshots = std::move(reading.discardedSelfSnapshots);
         loaded.unreadableRecords = std::move(reading.unreadableRecords);
     } catch (const DecodeError& error) {
         // The program starts over with the empty state and says nothing; the reason is only kept for the
         // doctor, which is where a user asks why a status did not come back.
-        loaded.problem = error.location().empty() ? error.reason() : error.location() + ": " + error.reason();
+        loaded.noteUndecodable(error);
         return loaded;
     }
     if (!loaded.discardedSelfSnapshots.empty() && log) {

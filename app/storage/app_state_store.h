@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/storage/loaded_file.h"
 #include "app/storage/log_sink.h"
 #include "core/ownership/app_state.h"
 
@@ -21,12 +22,8 @@ struct AppStateStore final {
         "AppState: discarded a saved status that was one of our own ";
 
     /// A state as loaded, with what the loading found out on the way.
-    struct Loaded {
+    struct Loaded : LoadedFile {
         AppState state;
-        /// Whether the file existed.
-        bool fileFound = false;
-        /// Why the file could not be used, when it existed but was unreadable or not a state document.
-        std::optional<std::string> problem;
         /// Team ids whose saved status was one of the program's own and was dropped.
         std::vector<std::string> discardedSelfSnapshots;
         /// Records that could not be read and became empty.

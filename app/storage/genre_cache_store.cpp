@@ -9,19 +9,14 @@ GenreCacheStore::Loaded GenreCacheStore::load(const std::optional<std::filesyste
     if (!file) {
         return loaded;
     }
-    const FileReadResult read = AtomicFile::read(*file);
-    if (const FileError* error = std::get_if<FileError>(&read)) {
-        loaded.fileFound = !error->isNotFound();
-        if (loaded.fileFound) {
-            loaded.problem = error->description();
-        }
+    const std::optional<std::string> bytes = loaded.read(*file);
+    if (!bytes) {
         return loaded;
     }
-    loaded.fileFound = true;
     try {
-        loaded.cache = GenreCache::decode(std::get<std::string>(read));
+        loaded.cache = GenreCache::decode(*bytes);
     } catch (const DecodeError& error) {
-        loaded.problem = error.location().empty() ? error.reason() : error.location() + ": " + error.reason();
+        loaded.noteUndecodable(error);
         if (log) {
             log(LogLevel::error, kUnreadableLine);
         }

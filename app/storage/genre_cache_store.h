@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/storage/loaded_file.h"
 #include "app/storage/log_sink.h"
 #include "core/genres/genre_cache.h"
 #include "core/ownership/instant.h"
@@ -21,12 +22,8 @@ struct GenreCacheStore final {
     static constexpr std::string_view kSaveFailedPrefix = "genres: couldn\u2019t save the genre cache \u2014 ";
 
     /// A cache as loaded.
-    struct Loaded {
+    struct Loaded : LoadedFile {
         GenreCache cache;
-        /// Whether the file existed.
-        bool fileFound = false;
-        /// Why an existing file could not be used.
-        std::optional<std::string> problem;
     };
 
     /// Reads the cache. No location, a missing file or one that cannot be read gives an empty cache
