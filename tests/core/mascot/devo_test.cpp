@@ -1,0 +1,113 @@
+#include "core/mascot/devo.h"
+
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+const std::string kOpen = "₍^•ᴥ•^₎";
+const std::string kShut = "₍^-ᴥ-^₎";
+const std::string kQuestion = "₍^?ᴥ?^₎";
+const std::string kCross = "₍^xᴥx^₎";
+
+Devo::Frame playing(const std::string& body, const std::string& tail, double bounce) {
+    return {body, tail, false, bounce};
+}
+
+Devo::Frame resting(const std::string& body) {
+    return {body, "ᓚ", true, 0};
+}
+
+TEST(Devo, FacesAreTheDocumentedCodePoints) {
+    EXPECT_EQ(Devo::kEyesOpen, "\u208D\u005E\u2022\u1D25\u2022\u005E\u208E");
+    EXPECT_EQ(Devo::kEyesOpen, kOpen);
+    EXPECT_EQ(Devo::kEyesShut, kShut);
+    EXPECT_EQ(Devo::kNotConnectedFace, kQuestion);
+    EXPECT_EQ(Devo::kErrorFace, kCross);
+    EXPECT_EQ(Devo::tailFrames, (std::array<std::string_view, 4>{"⟆", "ʃ", "∫", "ʃ"}));
+    EXPECT_EQ(Devo::restingTail, "ᓚ");
+}
+
+TEST(Devo, TheElevenFramesInOrder) {
+    const std::vector<Devo::Frame> expected = {
+        playing(kOpen, "⟆", 0), playing(kShut, "⟆", 0), playing(kOpen, "ʃ", 1),  playing(kShut, "ʃ", 1),
+        playing(kOpen, "∫", 0), playing(kShut, "∫", 0), playing(kOpen, "ʃ", -1), playing(kShut, "ʃ", -1),
+        resting(kShut),         resting(kQuestion),     resting(kCross),
+    };
+    EXPECT_EQ(Devo::allFrames(), expected);
+    // All distinct, and the hash agrees with equality.
+    std::unordered_set<Devo::Frame> distinct(expected.begin(), expected.end());
+    EXPECT_EQ(distinct.size(), 11u);
+}
+
+TEST(Devo, EveryFrameItCanReturnIsListed) {
+    const std::vector<Devo::Frame>& all = Devo::allFrames();
+    for (const DevoState state : {DevoState::playing, DevoState::paused, DevoState::notConnected, DevoState::error}) {
+        for (std::int64_t tick = -30; tick <= 30; ++tick) {
+            for (const bool blinking : {false, true}) {
+                const Devo::Frame frame = Devo::frame(state, tick, blinking);
+                EXPECT_NE(std::find(all.begin(), all.end(), frame), all.end()) << tick;
+            }
+        }
+    }
+}
+
+TEST(Devo, PlayingFramesFollowTheTick) {
+    struct Row {
+        std::int64_t tick;
+        Devo::Frame expected;
+    };
+    const std::vector<Row> rows = {
+        {0, playing(kShut, "⟆", 0)}, // tick 0 is a multiple of 13: a blink
+        {1, playing(kOpen, "ʃ", 1)},   {2, playing(kOpen, "∫", 0)},   {3, playing(kOpen, "ʃ", -1)},
+        {4, playing(kOpen, "⟆", 0)},   {12, playing(kOpen, "⟆", 0)},  {13, playing(kShut, "ʃ", 1)},
+        {26, playing(kShut, "∫", 0)},  {27, playing(kOpen, "ʃ", -1)}, {39, playing(kShut, "ʃ", -1)},
+        {-1, playing(kOpen, "ʃ", -1)}, {-4, playing(kOpen, "⟆", 0)},  {-13, playing(kShut, "ʃ", -1)},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Devo::frame(DevoState::playing, row.tick), row.expected) << "tick " << row.tick;
+    }
+}
+
+TEST(Devo, BlinkRule) {
+    for (std::int64_t tick = 0; tick < 100; ++tick) {
+        EXPECT_EQ(Devo::isBlinking(DevoState::playing, tick), tick % 13 == 0) << tick;
+        EXPECT_FALSE(Devo::isBlinking(DevoState::paused, tick));
+        EXPECT_FALSE(Devo::isBlinking(DevoState::notConnected, tick));
+        EXPECT_FALSE(Devo::isBlinking(DevoState::error, tick));
+    }
+}
+
+TEST(Devo, OtherStatesIgnoreTheTick) {
+    const std::vector<std::pair<DevoState, Devo::Frame>> rows = {
+        {DevoState::paused, resting(kShut)},
+        {DevoState::notConnected, resting(kQuestion)},
+        {DevoState::error, resting(kCross)},
+    };
+    for (const auto& [state, expected] : rows) {
+        for (const std::int64_t tick : {0, 1, 2, 3, 13, 26, -7, 1'000'001}) {
+            EXPECT_EQ(Devo::frame(state, tick), expected);
+            EXPECT_EQ(Devo::frame(state, tick, true), expected);
+        }
+    }
+}
+
+TEST(Devo, Animates) {
+    EXPECT_TRUE(Devo::animates(DevoState::playing));
+    EXPECT_FALSE(Devo::animates(DevoState::paused));
+    EXPECT_FALSE(Devo::animates(DevoState::notConnected));
+    EXPECT_FALSE(Devo::animates(DevoState::error));
+}
+
+TEST(Devo, PlainText) {
+    EXPECT_EQ(Devo::frame(DevoState::paused, 5).plainText(), kShut + "ᓚ");
+    EXPECT_EQ(Devo::frame(DevoState::playing, 2).plainText(), kOpen + "∫");
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,176 @@
+#include "core/matching/vibe_engine.h"
+
+#include <limits>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+Vibe vibe(std::string name, std::vector<std::string> keywords) {
+    return Vibe{name, name + " text", ":" + name + ":", std::move(keywords), std::nullopt};
+}
+
+VibeConfig configWith(std::vector<Vibe> vibes, std::optional<Vibe> defaultVibe = std::nullopt) {
+    VibeConfig config;
+    config.vibes = std::move(vibes);
+    config.defaultVibe = std::move(defaultVibe);
+    return config;
+}
+
+// The name of the chosen vibe and its hit, or "<none>".
+std::string outcome(const std::optional<VibeResolution>& resolution) {
+    if (!resolution) {
+        return "<none>";
+    }
+    return resolution->vibe.name + " / " + resolution->hit.value_or("<no hit>");
+}
+
+TEST(GenreTag, EqualityAndHashSeeAbsentWeightsAsDistinct) {
+    EXPECT_EQ((GenreTag{"Rock", 3}), (GenreTag{"Rock", 3}));
+    EXPECT_NE((GenreTag{"Rock", std::nullopt}), (GenreTag{"Rock", 0}));
+    EXPECT_NE((GenreTag{"Rock", 1}), (GenreTag{"rock", 1}));
+    const std::unordered_set<GenreTag> tags = {{"Rock", std::nullopt}, {"Rock", 0}, {"Rock", 0}, {"Pop", 1}};
+    EXPECT_EQ(tags.size(), 3u);
+    EXPECT_TRUE(tags.contains(GenreTag{"Rock", std::nullopt}));
+}
+
+TEST(VibeResolution, EqualityCoversVibeAndHit) {
+    const Vibe a = vibe("a", {"x"});
+    EXPECT_EQ((VibeResolution{a, "x"}), (VibeResolution{a, "x"}));
+    EXPECT_NE((VibeResolution{a, "x"}), (VibeResolution{a, std::nullopt}));
+    Vibe changed = a;
+    changed.statusEmoji = ":other:";
+    EXPECT_NE((VibeResolution{a, "x"}), (VibeResolution{changed, "x"}));
+}
+
+struct ResolveCase {
+    std::string name;
+    VibeConfig config;
+    std::vector<GenreTag> tags;
+    std::string artist;
+    std::string expected;
+};
+
+TEST(VibeEngineResolve, FirstMatchMethod) {
+    const Vibe dance = vibe("A", {"dance"});
+    const Vibe pop = vibe("B", {"pop"});
+    const Vibe listening = vibe("listening", {});
+    const std::vector<ResolveCase> cases = {
+        {"list order beats tag order", configWith({dance, pop}), {{"Pop", {}}, {"Dance", {}}}, "", "A / dance"},
+        {"keyword capitals kept", configWith({vibe("H", {"Hip-Hop"})}), {{"Hip-Hop/Rap", {}}}, "", "H / Hip-Hop"},
+        {"substring of a longer word", configWith({dance}), {{"Modern Dancehall", {}}}, "", "A / dance"},
+        {"keyword spans two tags",
+         configWith({vibe("D", {"drum bass"})}),
+         {{"Drum", {}}, {"Bass", {}}},
+         "",
+         "D / drum bass"},
+        {"keyword order inside a vibe",
+         configWith({vibe("R", {"art", "rock"})}),
+         {{"Prog-Rock/Art Rock", {}}},
+         "",
+         "R / art"},
+        {"empty keyword never matches", configWith({vibe("E", {""}), pop}), {{"Pop", {}}}, "", "B / pop"},
+        {"empty keyword with no tags", configWith({vibe("E", {""})}, listening), {}, "", "listening / <no hit>"},
+        {"artist name when no tag matches",
+         configWith({dance, vibe("C", {"Orchestra"})}),
+         {{"Jazz", {}}},
+         "The Night ORCHESTRA",
+         "C / name:Orchestra"},
+        {"artist name with no tags", configWith({dance, pop}), {}, "Popstars", "B / name:pop"},
+        {"default vibe without a match",
+         configWith({dance}, listening),
+         {{"Jazz", {}}},
+         "Nobody",
+         "listening / <no hit>"},
+        {"no match and no default", configWith({dance}), {{"Jazz", {}}}, "Nobody", "<none>"},
+        {"empty vibe list goes to the default",
+         configWith({}, listening),
+         {{"Dance", {}}},
+         "Dance",
+         "listening / <no hit>"},
+        {"empty vibe list without a default", configWith({}), {{"Dance", {}}}, "Dance", "<none>"},
+        {"unicode lower-casing",
+         configWith({vibe("M", {"m\u00DASICA"})}),
+         {{"M\u00FAsica Mexicana", {}}},
+         "",
+         "M / m\u00DASICA"},
+    };
+    for (const ResolveCase& c : cases) {
+        EXPECT_EQ(outcome(VibeEngine::resolve(c.config, c.tags, c.artist)), c.expected) << c.name;
+    }
+}
+
+TEST(VibeEngineResolve, WeightedMethod) {
+    const Vibe rock = vibe("A", {"rock"});
+    const Vibe pop = vibe("B", {"pop"});
+    const Vibe multi = vibe("M", {"indie", "folk"});
+    const Vibe listening = vibe("listening", {});
+    const std::vector<ResolveCase> cases = {
+        {"highest score wins", configWith({rock, pop}), {{"Rock", 3}, {"Pop", 5}}, "", "B / pop"},
+        {"tie goes to the earlier vibe", configWith({rock, pop}), {{"Rock", 4}, {"Pop", 4}}, "", "A / rock"},
+        {"scores of zero or less fall through to the artist",
+         configWith({rock, pop}, listening),
+         {{"Rock", 0}, {"Pop", -2}},
+         "Pop Idols",
+         "B / name:pop"},
+        {"weighted method never retries first-match",
+         configWith({rock, pop}, listening),
+         {{"Rock", -1}, {"Pop", 0}},
+         "",
+         "listening / <no hit>"},
+        {"weightless tag counts 0 but may set the hit",
+         configWith({multi}),
+         {{"Indie", {}}, {"Folk", 2}},
+         "",
+         "M / folk"},
+        {"weighted tag first keeps the hit", configWith({multi}), {{"Folk", 2}, {"Indie", {}}}, "", "M / folk"},
+        {"equal weights: earliest tag sets the hit", configWith({multi}), {{"Folk", 2}, {"Indie", 2}}, "", "M / folk"},
+        {"strictly greater weight replaces the hit", configWith({multi}), {{"Folk", 1}, {"Indie", 2}}, "", "M / indie"},
+        {"one keyword per tag",
+         configWith({vibe("F", {"indie", "indie folk"}), vibe("G", {"folk"})}),
+         {{"Indie Folk", 1}},
+         "",
+         "F / indie"},
+        {"sum across tags", configWith({rock, pop}), {{"Rock", 2}, {"Hard Rock", 2}, {"Pop", 3}}, "", "A / rock"},
+        {"huge weights do not wrap round",
+         configWith({rock, pop}),
+         {{"Rock", std::numeric_limits<std::int64_t>::max()}, {"Hard Rock", 10}, {"Pop", 5}},
+         "",
+         "A / rock"},
+    };
+    for (const ResolveCase& c : cases) {
+        EXPECT_EQ(outcome(VibeEngine::resolve(c.config, c.tags, c.artist)), c.expected) << c.name;
+    }
+}
+
+TEST(VibeEngineResolve, ResultCarriesAFullCopyOfTheVibe) {
+    Vibe themed = vibe("T", {"jazz"});
+    themed.themeID = "dagger";
+    const std::optional<VibeResolution> resolution =
+        VibeEngine::resolve(configWith({themed}), std::vector<GenreTag>{{"Jazz", {}}}, "");
+    ASSERT_TRUE(resolution);
+    EXPECT_EQ(resolution->vibe, themed);
+}
+
+TEST(VibeEngineResolve, GenreNamesBecomeWeightlessTagsInOrder) {
+    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})});
+    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Pop", "Dance"}, "")), "A / dance");
+    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Synth", "Pop"}, "")), "B / pop");
+    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{}, "Dancer")), "A / name:dance");
+}
+
+TEST(VibeEngineVibeForGenre, SingleGenre) {
+    const Vibe listening = vibe("listening", {});
+    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})}, listening);
+    EXPECT_EQ(outcome(VibeEngine::vibe("K-Pop", config)), "B / pop");
+    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", config)), "listening / <no hit>");
+    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({vibe("A", {"dance"})}))), "<none>");
+    EXPECT_EQ(outcome(VibeEngine::vibe("", config)), "listening / <no hit>");
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,248 @@
+#include "core/ownership/app_state.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+using std::chrono::hours;
+using std::chrono::seconds;
+
+const Instant kNow = Instant(seconds(1'760'000'000));
+const SlackStatus kLunch{"Lunch", ":fork_and_knife:", 1'760'003'600};
+
+SlackStatus song(int number) {
+    return {"Song " + std::to_string(number), ":headphones:", 0};
+}
+
+TEST(AppState, RecordOfUnknownTeamIsEmptyAndNotAdded) {
+    AppState state;
+    EXPECT_EQ(state.record("T1"), StatusOwnershipRecord());
+    EXPECT_TRUE(state.workspaces.empty());
+    state.releaseStatus("T1");
+    ASSERT_EQ(state.workspaces.size(), 1u);
+    EXPECT_EQ(state.workspaces.at("T1"), StatusOwnershipRecord());
+}
+
+TEST(AppState, PerTeamOperationsStoreBack) {
+    AppState state;
+    state.snapshot(kLunch, kNow, "T1");
+    state.recordWrite(song(1), "k1", "T1");
+    state.recordWrite(song(2), "k2", "T2");
+    const StatusOwnershipRecord t1 = state.record("T1");
+    EXPECT_EQ(t1.savedText, "Lunch");
+    EXPECT_EQ(t1.lastKey, "k1");
+    EXPECT_EQ(t1.lastSetStatus(), song(1));
+    EXPECT_EQ(state.record("T2").lastKey, "k2");
+    EXPECT_FALSE(state.record("T2").hasSnapshot());
+
+    state.forget("T1");
+    EXPECT_FALSE(state.workspaces.contains("T1"));
+    EXPECT_EQ(state.recentlySet.size(), 2u) << "the recent list survives a disconnect";
+    state.forget("T-unknown");
+    EXPECT_EQ(state.workspaces.size(), 1u);
+}
+
+TEST(AppState, RecentListKeepsTheEightNewestWithoutRepeats) {
+    AppState state;
+    for (int number = 1; number <= 9; ++number) {
+        state.recordWrite(song(number), "k", "T1");
+    }
+    ASSERT_EQ(state.recentlySet.size(), AppState::recentlySetLimit);
+    for (std::size_t index = 0; index < 8; ++index) {
+        EXPECT_EQ(state.recentlySet[index], song(9 - static_cast<int>(index)));
+    }
+
+    // Written again, spelled differently: moved to the front, not duplicated; the entry is as written.
+    const SlackStatus respelled{"Song 5", "Headphones", 99};
+    state.recordWrite(respelled, "k", "T2");
+    ASSERT_EQ(state.recentlySet.size(), 8u);
+    EXPECT_EQ(state.recentlySet.front(), respelled);
+    EXPECT_EQ(std::count_if(state.recentlySet.begin(), state.recentlySet.end(),
+                            [](const SlackStatus& entry) { return entry.text == "Song 5"; }),
+              1);
+    EXPECT_EQ(state.recentlySet.back(), song(2));
+}
+
+TEST(AppState, LooksLikeOurs) {
+    AppState state;
+    state.recordWrite(song(1), "k", "T1");
+    state.recordWrite(song(2), "k", "T2");
+    EXPECT_TRUE(state.looksLikeOurs({"Song 1", "HEADPHONES", 0}, "T1"));
+    EXPECT_TRUE(state.looksLikeOurs(song(2), "T1")) << "recent list";
+    EXPECT_FALSE(state.looksLikeOurs(kLunch, "T1"));
+
+    // The last written status counts even when the recent list no longer holds it.
+    state.recentlySet.clear();
+    EXPECT_TRUE(state.looksLikeOurs(song(1), "T1"));
+    EXPECT_FALSE(state.looksLikeOurs(song(1), "T2"));
+}
+
+TEST(AppState, ClearAllKeysTouchesNothingElse) {
+    AppState state;
+    state.snapshot(kLunch, kNow, "T1");
+    state.recordWrite(song(1), "k1", "T1");
+    state.yield(kLunch, kNow, "T2");
+    AppState expected = state;
+    expected.workspaces.at("T1").lastKey.reset();
+    state.clearAllKeys();
+    EXPECT_EQ(state, expected);
+    EXPECT_FALSE(state.record("T1").lastKey);
+    EXPECT_TRUE(state.record("T1").lastSetByUs);
+    EXPECT_TRUE(state.record("T2").isYielded);
+}
+
+TEST(AppState, YieldKeepsAForeignStatusAsSnapshot) {
+    AppState state;
+    state.recordWrite(song(1), "k", "T1");
+    state.yield(kLunch, kNow, "T1");
+    const StatusOwnershipRecord record = state.record("T1");
+    EXPECT_TRUE(record.isYielded);
+    EXPECT_EQ(record.savedStatus(kNow), kLunch);
+}
+
+TEST(AppState, YieldToOneOfOurOwnStatusesKeepsNoSnapshot) {
+    AppState state;
+    state.recordWrite(song(1), "k", "T1");
+    state.snapshot(kLunch, kNow - hours(1), "T1");
+    state.recordWrite(song(2), "k", "T1");
+    // Song 1 is back on Slack (another machine of the same user wrote it): stand back, but never keep it
+    // as the status to restore.
+    state.yield(song(1), kNow, "T1");
+    const StatusOwnershipRecord record = state.record("T1");
+    EXPECT_TRUE(record.isYielded);
+    EXPECT_FALSE(record.lastSetByUs);
+    EXPECT_FALSE(record.hasSnapshot());
+    EXPECT_FALSE(record.savedAt);
+}
+
+TEST(AppState, DiscardSelfSnapshots) {
+    AppState state;
+    // T1: saved status equals the last written one.
+    state.recordWrite(song(1), "k", "T1");
+    state.snapshot(song(1), kNow, "T1");
+    // T2: saved status is a recent one of ours, spelled differently.
+    state.workspaces["T2"].snapshot({"Song 1", "HEADPHONES:", 0}, kNow);
+    state.workspaces["T2"].savedEmoji = ":Headphones:";
+    // T3: a genuine user status.
+    state.workspaces["T3"].snapshot(kLunch, kNow);
+    // T4: a blank saved status is left as it is.
+    state.workspaces["T4"].snapshot({" ", "", 0}, kNow);
+    // T0: no snapshot at all.
+    state.workspaces["T0"] = StatusOwnershipRecord("k", true);
+
+    const AppState before = state;
+    EXPECT_EQ(state.discardSelfSnapshots(), (std::vector<std::string>{"T1", "T2"}));
+    EXPECT_FALSE(state.record("T1").hasSnapshot());
+    EXPECT_FALSE(state.record("T1").savedAt);
+    EXPECT_FALSE(state.record("T1").savedExpiration);
+    EXPECT_EQ(state.record("T1").lastSetStatus(), song(1)) << "the rest of the record stays";
+    EXPECT_TRUE(state.record("T1").lastSetByUs);
+    EXPECT_FALSE(state.record("T2").hasSnapshot());
+    EXPECT_EQ(state.record("T3"), before.record("T3"));
+    EXPECT_EQ(state.record("T4"), before.record("T4"));
+    EXPECT_EQ(state.record("T0"), before.record("T0"));
+    EXPECT_TRUE(state.discardSelfSnapshots().empty());
+}
+
+TEST(AppStateJson, RoundTrip) {
+    AppState state;
+    state.snapshot(kLunch, Instant(seconds(1'700'000'000)), "T1");
+    state.recordWrite(song(1), "k1", "T1");
+    state.yield({"Meeting", ":calendar:", 5}, Instant(seconds(1'700'000'100)), "T2");
+    state.recordWrite(song(2), "k2", "T3");
+
+    const AppStateReading reading = AppState::decode(state.encodedData());
+    AppState expected = state;
+    for (SlackStatus& recent : expected.recentlySet) {
+        recent.expiration = 0; // expirations of the recent list are not stored
+    }
+    EXPECT_EQ(reading.state, expected);
+    EXPECT_TRUE(reading.discardedSelfSnapshots.empty());
+    EXPECT_TRUE(reading.unreadableRecords.empty());
+}
+
+TEST(AppStateJson, Layout) {
+    AppState state;
+    state.recordWrite({"A", ":zap:", 7}, "k", "T1");
+    EXPECT_EQ(state.toJson(), nlohmann::json::parse(R"({
+        "workspaces": {"T1": {"last_key": "k", "last_set_by_us": true, "last_set_text": "A",
+                              "last_set_emoji": ":zap:", "is_yielded": false}},
+        "recently_set_texts": ["A"], "recently_set_emoji": [":zap:"]})"));
+    EXPECT_EQ(state.encodedData().find('\n'), std::string::npos) << "compact";
+    EXPECT_EQ(AppState().toJson(),
+              nlohmann::json::parse(R"({"workspaces": {}, "recently_set_texts": [], "recently_set_emoji": []})"));
+}
+
+TEST(AppStateJson, ABadRecordBecomesEmptyAndTheOthersStay) {
+    const AppStateReading reading = AppState::decode(R"({
+        "workspaces": {
+            "T1": {"last_set_by_us": "yes", "last_key": "k"},
+            "T2": {"last_set_by_us": true, "last_key": "k2", "last_set_text": "X"},
+            "T3": 42
+        },
+        "recently_set_texts": ["A", "B"], "recently_set_emoji": [":a:", ":b:"]})");
+    ASSERT_EQ(reading.state.workspaces.size(), 3u);
+    EXPECT_EQ(reading.state.workspaces.at("T1"), StatusOwnershipRecord());
+    EXPECT_EQ(reading.state.workspaces.at("T3"), StatusOwnershipRecord());
+    EXPECT_EQ(reading.state.workspaces.at("T2").lastKey, "k2");
+    EXPECT_EQ(reading.state.recentlySet.size(), 2u);
+    ASSERT_EQ(reading.unreadableRecords.size(), 2u);
+    EXPECT_EQ(reading.unreadableRecords[0].location(), "workspaces.T1.last_set_by_us");
+    EXPECT_EQ(reading.unreadableRecords[1].location(), "workspaces.T3");
+}
+
+TEST(AppStateJson, MismatchedRecentListsPairUp) {
+    const AppStateReading threeAndTwo =
+        AppState::decode(R"({"recently_set_texts": ["A", "B", "C"], "recently_set_emoji": [":a:", ":b:"]})");
+    EXPECT_EQ(threeAndTwo.state.recentlySet, (std::vector<SlackStatus>{{"A", ":a:", 0}, {"B", ":b:", 0}}));
+    const AppStateReading onlyEmoji = AppState::decode(R"({"recently_set_emoji": [":a:"]})");
+    EXPECT_TRUE(onlyEmoji.state.recentlySet.empty());
+}
+
+TEST(AppStateJson, WorkspacesOfTheWrongTypeAreSkipped) {
+    for (const char* document : {R"({"workspaces": [], "recently_set_texts": ["A"], "recently_set_emoji": [""]})",
+                                 R"({"workspaces": "T1", "recently_set_texts": ["A"], "recently_set_emoji": [""]})",
+                                 R"({"recently_set_texts": ["A"], "recently_set_emoji": [""], "extra": 1})"}) {
+        const AppStateReading reading = AppState::decode(document);
+        EXPECT_TRUE(reading.state.workspaces.empty()) << document;
+        EXPECT_EQ(reading.state.recentlySet, (std::vector<SlackStatus>{{"A", "", 0}})) << document;
+    }
+}
+
+TEST(AppStateJson, AWrongTypedRecentListMakesTheWholeFileUnreadable) {
+    for (const char* document : {
+             R"({"workspaces": {"T1": {}}, "recently_set_texts": "A", "recently_set_emoji": []})",
+             R"({"workspaces": {"T1": {}}, "recently_set_texts": ["A"], "recently_set_emoji": [1]})",
+             R"({"workspaces": {"T1": {}}, "recently_set_texts": [null], "recently_set_emoji": [""]})",
+             R"({"workspaces": {"T1": {}}, "recently_set_emoji": {}})",
+             R"([])",
+             R"("state")",
+             R"({"workspaces": )",
+             "",
+         }) {
+        EXPECT_THROW((void)AppState::decode(document), DecodeError) << document;
+    }
+}
+
+TEST(AppStateJson, OwnSnapshotsAreDiscardedOnReading) {
+    const AppStateReading reading = AppState::decode(R"({
+        "workspaces": {
+            "T2": {"last_set_by_us": true, "last_set_text": "Song", "last_set_emoji": ":zap:",
+                   "saved_text": "Song", "saved_emoji": "zap", "saved_at": 700000000},
+            "T1": {"saved_text": "Other song", "saved_emoji": "", "saved_at": 700000000},
+            "T3": {"saved_text": "Lunch", "saved_emoji": ":fork_and_knife:", "saved_at": 700000000}
+        },
+        "recently_set_texts": ["Other song"], "recently_set_emoji": [""]})");
+    EXPECT_EQ(reading.discardedSelfSnapshots, (std::vector<std::string>{"T1", "T2"}));
+    EXPECT_FALSE(reading.state.record("T1").hasSnapshot());
+    EXPECT_FALSE(reading.state.record("T2").hasSnapshot());
+    EXPECT_TRUE(reading.state.record("T2").lastSetByUs);
+    EXPECT_EQ(reading.state.record("T3").savedText, "Lunch");
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,293 @@
+#include "core/rendering/slack_emoji.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/text/utf8.h"
+
+namespace nimbrel {
+namespace {
+
+// Glyphs written by code point, so a test never depends on how an editor stores emoji.
+std::string scalars(std::u32string_view codePoints) {
+    return Utf8::encode(codePoints);
+}
+
+// ---- The tables -------------------------------------------------------------------------------------
+
+TEST(SlackEmojiTables, KnowsExactly156Shortcodes) {
+    const auto& table = SlackEmoji::knownShortcodes();
+    EXPECT_EQ(table.size(), 156u);
+    for (const auto& [shortcode, glyph] : table) {
+        EXPECT_EQ(SlackEmoji::normalize(shortcode), shortcode) << "not in comparison form: " << shortcode;
+        EXPECT_FALSE(glyph.empty()) << shortcode;
+    }
+}
+
+TEST(SlackEmojiTables, GlyphsCarryTheVariationSelectorOnlyWhereSlacksDo) {
+    struct Case {
+        const char* shortcode;
+        std::u32string glyph;
+    };
+    const std::vector<Case> cases = {
+        {"headphones", U"\U0001F3A7"},
+        {"zap", U"\u26A1\uFE0F"},
+        {"thunder", U"\u26A1\uFE0F"},
+        {"coffee", U"\u2615\uFE0F"},
+        {"studio_microphone", U"\U0001F399\uFE0F"},
+        {"hourglass_flowing_sand", U"\u23F3"},
+        {"stopwatch", U"\u23F1"},
+        {"sparkles", U"\u2728"},
+        {"heart", U"\u2764\uFE0F"},
+        {"+1", U"\U0001F44D"},
+        {"-1", U"\U0001F44E"},
+        {"v", U"\u270C\uFE0F"},
+        {"100", U"\U0001F4AF"},
+        {"no_entry", U"\u26D4"},
+        {"x", U"\u274C"},
+        {"joystick", U"\U0001F579"},
+        {"pencil2", U"\u270F\uFE0F"},
+        {"snowman", U"\u2603\uFE0F"},
+        {"sparkler", U"\U0001F387"},
+        {"desktop_computer", U"\U0001F5A5\uFE0F"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(SlackEmoji::knownShortcodes().contains(c.shortcode)) << c.shortcode;
+        EXPECT_EQ(SlackEmoji::knownShortcodes().at(c.shortcode), scalars(c.glyph)) << c.shortcode;
+    }
+}
+
+TEST(SlackEmojiTables, Curated52EntriesInPickerOrder) {
+    const auto& curated = SlackEmoji::curated();
+    ASSERT_EQ(curated.size(), 52u);
+    EXPECT_EQ(curated.front().shortcode, "headphones");
+    EXPECT_EQ(curated.back().shortcode, "ghost");
+
+    // Each tab's entries are contiguous and the tabs follow the categories' order.
+    const std::vector<std::size_t> perCategory = {13, 11, 12, 7, 9};
+    std::size_t index = 0;
+    for (std::size_t c = 0; c < perCategory.size(); ++c) {
+        for (std::size_t n = 0; n < perCategory[c]; ++n, ++index) {
+            EXPECT_EQ(curated[index].category, SlackEmoji::Category::allCases()[c]) << curated[index].shortcode;
+        }
+    }
+
+    std::set<std::string> ids;
+    for (const SlackEmoji::Entry& entry : curated) {
+        EXPECT_TRUE(ids.insert(entry.id()).second) << "twice: " << entry.shortcode;
+        EXPECT_EQ(SlackEmoji::glyph(entry.shortcode), entry.glyph) << entry.shortcode;
+    }
+}
+
+TEST(SlackEmojiTables, CuratedEntriesCarryTheirSearchWords) {
+    struct Case {
+        std::size_t index;
+        const char* shortcode;
+        std::u32string glyph;
+        SlackEmoji::Category category;
+        std::vector<std::string> aliases;
+    };
+    const std::vector<Case> cases = {
+        {0, "headphones", U"\U0001F3A7", SlackEmoji::Category::music, {"listening", "music"}},
+        {7, "studio_microphone", U"\U0001F399\uFE0F", SlackEmoji::Category::music, {"podcast", "mic"}},
+        {11, "radio", U"\U0001F4FB", SlackEmoji::Category::music, {}},
+        {13, "the_horns", U"\U0001F918", SlackEmoji::Category::mood, {"metal", "rock", "horns", "sign_of_the_horns"}},
+        {14, "zap", U"\u26A1\uFE0F", SlackEmoji::Category::mood, {"thunder", "lightning", "electric", "energy"}},
+        {23, "star", U"\u2B50\uFE0F", SlackEmoji::Category::mood, {}},
+        {24, "brain", U"\U0001F9E0", SlackEmoji::Category::focus, {"focus", "think", "deep"}},
+        {39, "sunny", U"\u2600\uFE0F", SlackEmoji::Category::nature, {"sun", "day"}},
+        {43, "100", U"\U0001F4AF", SlackEmoji::Category::symbols, {"hundred", "perfect"}},
+        {51, "ghost", U"\U0001F47B", SlackEmoji::Category::symbols, {"boo"}},
+    };
+    for (const Case& c : cases) {
+        const SlackEmoji::Entry& entry = SlackEmoji::curated().at(c.index);
+        EXPECT_EQ(entry, (SlackEmoji::Entry{c.shortcode, scalars(c.glyph), c.category, c.aliases})) << c.shortcode;
+        EXPECT_EQ(entry.colonized(), ":" + std::string(c.shortcode) + ":");
+    }
+}
+
+TEST(SlackEmojiTables, CategoriesAreTheTabLabels) {
+    const std::vector<std::string> labels = {"Music", "Mood", "Focus & work", "Nature & time", "Symbols"};
+    ASSERT_EQ(SlackEmoji::Category::allCases().size(), labels.size());
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const SlackEmoji::Category category = SlackEmoji::Category::allCases()[i];
+        EXPECT_EQ(category.rawValue(), labels[i]);
+        EXPECT_EQ(category.id(), labels[i]);
+        EXPECT_EQ(SlackEmoji::Category::fromRawValue(labels[i]), category);
+    }
+    EXPECT_EQ(SlackEmoji::Category::fromRawValue("music"), std::nullopt);
+}
+
+// ---- Normalising, glyphs and display ----------------------------------------------------------------
+
+TEST(SlackEmojiNormalize, Cases) {
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {" :ZAP: ", "zap"},
+        {"::", "::"},
+        {":a:", "a"},
+        {"::zap::", ":zap:"},
+        {"zap", "zap"},
+        {":zap", ":zap"},
+        {"", ""},
+        {"\t:Fire:\n", "fire"},
+        {":", ":"},
+        {":::", ":"},
+        {"\u00A0:Zap:\u2003", "zap"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SlackEmoji::normalize(c.input), c.expected) << "input: [" << c.input << "]";
+    }
+}
+
+TEST(SlackEmojiGlyph, AliasesShareAGlyph) {
+    EXPECT_EQ(SlackEmoji::glyph("thumbsup"), scalars(U"\U0001F44D"));
+    EXPECT_EQ(SlackEmoji::glyph("+1"), scalars(U"\U0001F44D"));
+    EXPECT_EQ(SlackEmoji::glyph("boom"), scalars(U"\U0001F4A5"));
+    EXPECT_EQ(SlackEmoji::glyph("collision"), scalars(U"\U0001F4A5"));
+    EXPECT_EQ(SlackEmoji::glyph(" :Fire: "), scalars(U"\U0001F525"));
+    EXPECT_EQ(SlackEmoji::glyph(""), std::nullopt);
+    EXPECT_EQ(SlackEmoji::glyph("::"), std::nullopt);
+    EXPECT_EQ(SlackEmoji::glyph(":my_custom:"), std::nullopt);
+    EXPECT_EQ(SlackEmoji::glyph(":dancer:"), std::nullopt);
+}
+
+TEST(SlackEmojiDisplay, Cases) {
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {":fire:", scalars(U"\U0001F525")},
+        {":my_custom:", ":my_custom:"},
+        {" :My_Custom: ", ":My_Custom:"},
+        {scalars(U"\U0001F525"), scalars(U"\U0001F525")},
+        {"   ", ""},
+        {"", ""},
+        {"ZAP", scalars(U"\u26A1\uFE0F")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SlackEmoji::display(c.input), c.expected) << "input: [" << c.input << "]";
+    }
+}
+
+TEST(SlackEmojiMenuBarGlyph, Cases) {
+    struct Case {
+        std::string input;
+        std::optional<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"5", std::nullopt},
+        {"#", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"abc", std::nullopt},
+        {":my_custom:", std::nullopt},
+        {scalars(U"\u2600\uFE0F"), scalars(U"\u2600\uFE0F")},
+        {scalars(U"\u2600"), std::nullopt}, // Emoji but drawn as text without the selector
+        {":sunny:", scalars(U"\u2600\uFE0F")},
+        {" " + scalars(U"\U0001F3A7") + " ", scalars(U"\U0001F3A7")},
+        {scalars(U"5\uFE0F\u20E3"), scalars(U"5\uFE0F\u20E3")}, // a keycap
+        {scalars(U"\U0001F44D\U0001F3FD"), scalars(U"\U0001F44D\U0001F3FD")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SlackEmoji::menuBarGlyph(c.input), c.expected) << "input: [" << c.input << "]";
+    }
+}
+
+// ---- Recognising shortcodes -------------------------------------------------------------------------
+
+TEST(SlackEmojiLooksLikeShortcode, Cases) {
+    struct Case {
+        std::string input;
+        bool expected;
+    };
+    const std::vector<Case> cases = {
+        {":my_custom:", true}, // a colon makes any well-formed name plausible
+        {"zap", true},         // known without colons
+        {"my_custom", false},  // unknown and without colons
+        {":+1:", true},        {"-1", true},          {":has space:", false},
+        {":dot.ted:", false},  {"", false},           {"::", false},
+        {":", false},          {":caf\u00E9:", true}, {scalars(U"\U0001F525"), false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SlackEmoji::looksLikeShortcode(c.input), c.expected) << "input: [" << c.input << "]";
+    }
+}
+
+TEST(SlackEmojiIsKnown, StandardAndWorkspaceEmoji) {
+    const SlackEmoji::Workspace workspace = {{"partyparrot", "https://emoji.example/partyparrot.gif"},
+                                             {"pp", "alias:partyparrot"}};
+    EXPECT_TRUE(SlackEmoji::isKnown(":zap:"));
+    EXPECT_TRUE(SlackEmoji::isKnown(" ZAP "));
+    EXPECT_FALSE(SlackEmoji::isKnown(":partyparrot:"));
+    EXPECT_TRUE(SlackEmoji::isKnown(":partyparrot:", workspace));
+    EXPECT_TRUE(SlackEmoji::isKnown(":PP:", workspace));
+    EXPECT_FALSE(SlackEmoji::isKnown(":nope:", workspace));
+    EXPECT_FALSE(SlackEmoji::isKnown("  ", workspace));
+    EXPECT_FALSE(SlackEmoji::isKnown("", {{"", "x"}}));
+}
+
+TEST(SlackEmojiCanonicalizing, Cases) {
+    const std::string zap = scalars(U"\u26A1\uFE0F");
+    const std::string fire = scalars(U"\U0001F525");
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"Energy :zap::fire: now", "Energy " + zap + fire + " now"},
+        {"ratio 3:2 :nope: :zap:", "ratio 3:2 :nope: " + zap},
+        {"12:30", "12:30"},
+        {"no colons at all", "no colons at all"},
+        {":ZAP:", zap},
+        {"::zap::", ":" + zap + ":"},
+        {":zap", ":zap"},
+        {"zap:", "zap:"},
+        {"::", "::"},
+        {":my custom: :fire:", ":my custom: " + fire},
+        {":+1: :-1:", scalars(U"\U0001F44D \U0001F44E")},
+        {"a:b:c:fire:d", "a:b:c" + fire + "d"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(c.input), c.expected) << "input: [" << c.input << "]";
+    }
+}
+
+TEST(SlackEmojiCanonicalizing, IsStableOnItsOwnOutput) {
+    const std::string once = SlackEmoji::canonicalizingShortcodes("Mood :Fire: :fire: :custom: 1:2:3");
+    EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(once), once);
+}
+
+// ---- The picker's search ----------------------------------------------------------------------------
+
+TEST(SlackEmojiEntryMatches, SearchesShortcodesAndAliases) {
+    const auto matching = [](std::string_view query) {
+        std::vector<std::string> found;
+        for (const SlackEmoji::Entry& entry : SlackEmoji::curated()) {
+            if (entry.matches(query)) {
+                found.push_back(entry.shortcode);
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(matching("JAZZ"), (std::vector<std::string>{"trumpet", "saxophone"}));
+    EXPECT_EQ(matching("horn"), (std::vector<std::string>{"the_horns"}));
+    EXPECT_EQ(matching("sign_of"), (std::vector<std::string>{"the_horns"}));
+    EXPECT_EQ(matching("  Party "), (std::vector<std::string>{"partying_face", "tada"}));
+    EXPECT_EQ(matching("").size(), 52u);
+    EXPECT_EQ(matching(" \t").size(), 52u);
+    EXPECT_TRUE(matching("zzzz").empty());
+    // The glyph is not searched.
+    EXPECT_TRUE(matching(scalars(U"\U0001F3A7")).empty());
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,382 @@
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/config/vibe_config.h"
+#include "core/rendering/status_text.h"
+#include "core/text/graphemes.h"
+#include "core/text/unicode_properties.h"
+
+namespace nimbrel {
+namespace {
+
+const std::string kEllipsis = "\u2026";
+
+std::string repeat(std::string_view piece, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) {
+        out.append(piece);
+    }
+    return out;
+}
+
+std::size_t length(std::string_view text) {
+    return Graphemes::count(text);
+}
+
+Vibe beats() {
+    return Vibe{"hip-hop", "Beats and bars", ":microphone:", {"rap"}, std::nullopt};
+}
+
+VibeConfig configWithFormat(std::string format, std::string themeID = "plain") {
+    VibeConfig config;
+    config.statusFormat = std::move(format);
+    config.themeID = std::move(themeID);
+    return config;
+}
+
+// ---- Filling templates ------------------------------------------------------------------------------
+
+TEST(StatusTextFilled, PlaceholdersInOrder) {
+    struct Case {
+        std::string name;
+        std::string templateText;
+        std::string statusText;
+        std::string artist;
+        std::string track;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"middle dot", "{vibe} \u00B7 {artist}", "Beats and bars", "Ames", "T", "Beats and bars \u00B7 Ames"},
+        {"every placeholder", "{emoji} {vibe}: {track} ({artist})", "V", "A", "T", ":microphone: V: T (A)"},
+        {"repeated", "{track}/{track}", "V", "A", "T", "T/T"},
+        {"no placeholders", "Just music", "V", "A", "T", "Just music"},
+        {"case-sensitive tokens", "{Vibe} {TRACK} {other}", "V", "A", "T", "{Vibe} {TRACK} {other}"},
+        {"status text receives the track", "{vibe}", "Now: {track}", "A", "T", "Now: T"},
+        {"artist receives the emoji", "{artist}", "V", "DJ {emoji}", "T", "DJ :microphone:"},
+        {"track is not re-read as a vibe", "{track}", "V", "A", "{vibe}", "{vibe}"},
+        {"empty template", "", "V", "A", "T", ""},
+        {"broken braces", "{vibe {track}}", "V", "A", "T", "{vibe T}"},
+    };
+    for (const Case& c : cases) {
+        Vibe vibe = beats();
+        vibe.statusText = c.statusText;
+        EXPECT_EQ(StatusText::filled(c.templateText, vibe, c.artist, c.track), c.expected) << c.name;
+    }
+}
+
+// ---- Rendering: the rules on known cases ------------------------------------------------------------
+
+TEST(StatusTextRender, TemplatesAndThemes) {
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe} \u00B7 {artist}"), beats(), "Ames", "Song"),
+              "Beats and bars \u00B7 Ames");
+    EXPECT_EQ(StatusText::render(configWithFormat(""), beats(), "Ames", "Song"), "Beats and bars");
+    EXPECT_EQ(StatusText::render(configWithFormat("Just music", "dagger"), beats(), "Ames", "Song"),
+              "\u2020 Just music \u2020");
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe}", "leet"), beats(), "Ames", "Song"), "83475 4nd 84r5");
+
+    // A theme's own template replaces the configuration's, even when it is empty.
+    VibeConfig config = configWithFormat("{vibe} \u00B7 {artist}");
+    config.customThemes.push_back(StatusTheme{"mine", "Mine", "<", ">", TextTransform::none, "{track}!", ""});
+    config.customThemes.push_back(StatusTheme{"blank", "Blank", "", "", TextTransform::none, "", ""});
+    Vibe vibe = beats();
+    vibe.themeID = "mine";
+    EXPECT_EQ(StatusText::render(config, vibe, "Ames", "Song"), "<Song!>");
+    vibe.themeID = "blank";
+    EXPECT_EQ(StatusText::render(config, vibe, "Ames", "Song"), "Beats and bars");
+}
+
+TEST(StatusTextRender, NothingToRenderStillGivesText) {
+    Vibe empty{"", "", "", {}, std::nullopt};
+    EXPECT_EQ(StatusText::render(configWithFormat(""), empty, "", ""), "");
+    EXPECT_EQ(StatusText::render(configWithFormat("{track}{artist}", "scene"), empty, "", ""), "xX__Xx");
+}
+
+TEST(StatusTextRender, TrackGivesWayOnceUsed) {
+    // 69 characters of status text, a space and a track of 60: a body of 130, 30 too many.
+    Vibe vibe = beats();
+    vibe.statusText = std::string(69, 'v');
+    const std::string track = std::string(59, 't') + "T";
+    const std::string rendered = StatusText::render(configWithFormat("{vibe} {track}"), vibe, "A", track);
+    EXPECT_EQ(rendered, std::string(69, 'v') + " " + std::string(29, 't') + kEllipsis);
+    EXPECT_EQ(length(rendered), 100u);
+}
+
+TEST(StatusTextRender, TrackGivesWayEverywhereItIsUsed) {
+    // Two uses and 30 too many: each use loses 16 characters and gains the ellipsis.
+    Vibe vibe = beats();
+    vibe.statusText = std::string(28, 'v');
+    const std::string track = std::string(50, 't');
+    const std::string rendered = StatusText::render(configWithFormat("{vibe}|{track}|{track}"), vibe, "A", track);
+    const std::string shortTrack = std::string(34, 't') + kEllipsis;
+    EXPECT_EQ(rendered, std::string(28, 'v') + "|" + shortTrack + "|" + shortTrack);
+    EXPECT_EQ(length(rendered), 100u);
+}
+
+TEST(StatusTextRender, ShortTrackThatCannotAbsorbLeavesTheBodyClamped) {
+    Vibe vibe = beats();
+    vibe.statusText = std::string(120, 'v');
+    const std::string rendered = StatusText::render(configWithFormat("{vibe} {track}"), vibe, "A", "0123456789");
+    EXPECT_EQ(rendered, std::string(99, 'v') + kEllipsis);
+
+    // Under a theme the clamp is to the body limit, and the decoration stays whole.
+    const std::string dagger =
+        StatusText::render(configWithFormat("{vibe} {track}", "dagger"), vibe, "A", "0123456789");
+    EXPECT_EQ(dagger, "\u2020 " + std::string(95, 'v') + kEllipsis + " \u2020");
+    EXPECT_EQ(length(dagger), 100u);
+
+    // An empty track cannot absorb anything either.
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe}{track}"), vibe, "A", ""), std::string(99, 'v') + kEllipsis);
+}
+
+TEST(StatusTextRender, ShortenedTitleNeverEndsInWhiteSpace) {
+    Vibe vibe = beats();
+    vibe.statusText = std::string(80, 'v');
+    // 80 + 1 + 30 = 111: the title keeps 30 - 12 = 18 characters, the 18th is a space.
+    const std::string track = std::string(17, 'a') + "  " + std::string(11, 'b');
+    const std::string rendered = StatusText::render(configWithFormat("{vibe} {track}"), vibe, "A", track);
+    EXPECT_EQ(rendered, std::string(80, 'v') + " " + std::string(17, 'a') + kEllipsis);
+}
+
+TEST(StatusTextRender, DecorationOfAHundredOrMoreLeavesOnlyTheDecoration) {
+    VibeConfig config = configWithFormat("{vibe}", "huge");
+    config.customThemes.push_back(
+        StatusTheme{"huge", "Huge", std::string(60, '<'), std::string(40, '>'), TextTransform::none, std::nullopt, ""});
+    EXPECT_EQ(StatusText::render(config, beats(), "A", "T"), std::string(60, '<') + std::string(40, '>'));
+
+    config.customThemes[0].suffix = std::string(45, '>');
+    EXPECT_EQ(StatusText::render(config, beats(), "A", "T"), std::string(60, '<') + std::string(39, '>') + kEllipsis);
+}
+
+TEST(StatusTextRender, DaggerKeepsBothDaggersWhole) {
+    Vibe vibe = beats();
+    vibe.statusText = std::string(90, 'v');
+    // Body limit 96: the 20-character track gives 15 and takes the ellipsis.
+    const std::string rendered =
+        StatusText::render(configWithFormat("{vibe} {track}", "dagger"), vibe, "A", std::string(20, 't'));
+    EXPECT_EQ(rendered, "\u2020 " + std::string(90, 'v') + " " + std::string(4, 't') + kEllipsis + " \u2020");
+    EXPECT_EQ(length(rendered), 100u);
+
+    // Without any track in the template, the rest of the body gives way before a dagger does.
+    vibe.statusText = std::string(120, 'v');
+    const std::string noTrack =
+        StatusText::render(configWithFormat("{vibe}", "dagger"), vibe, "A", std::string(20, 't'));
+    EXPECT_EQ(noTrack, "\u2020 " + std::string(95, 'v') + kEllipsis + " \u2020");
+}
+
+TEST(StatusTextRender, HundredCharactersExactly) {
+    Vibe vibe = beats();
+    vibe.statusText = std::string(100, 'x');
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe}"), vibe, "A", "T"), std::string(100, 'x'));
+    vibe.statusText = std::string(101, 'x');
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe}"), vibe, "A", "T"), std::string(99, 'x') + kEllipsis);
+}
+
+TEST(StatusTextRender, CountsCharactersNotBytes) {
+    const std::string thumb = "\U0001F44D\U0001F3FD";
+    const std::string flag = "\U0001F1EF\U0001F1F5";
+    const std::string accented = "e\u0301\u0323";
+    Vibe vibe = beats();
+    vibe.statusText = repeat(thumb, 50) + repeat(flag, 25) + repeat(accented, 25);
+    EXPECT_EQ(StatusText::render(configWithFormat("{vibe}"), vibe, "A", "T"), vibe.statusText);
+
+    // A track of skin-toned emoji is cut between clusters, never inside one.
+    vibe.statusText = std::string(80, 'v');
+    const std::string rendered = StatusText::render(configWithFormat("{vibe} {track}"), vibe, "A", repeat(thumb, 30));
+    EXPECT_EQ(rendered, std::string(80, 'v') + " " + repeat(thumb, 18) + kEllipsis);
+}
+
+// ---- Rendering: invariants on generated inputs ------------------------------------------------------
+
+// Characters the generator builds texts from: letters, spaces, punctuation, emoji with and without
+// skin tones, flags, a ZWJ family, letters with combining marks, CJK and a fullwidth letter. "ß" is
+// left out on purpose: upper-casing it gives two letters, which the limit survives but which lets the
+// body's tail, not the track, give way.
+const std::vector<std::string> kPieces = {
+    "a",
+    "B",
+    "z",
+    "0",
+    " ",
+    " ",
+    "-",
+    "\u00B7",
+    "\u2014",
+    "\U0001F525",
+    "\U0001F44D\U0001F3FD",
+    "\U0001F1EF\U0001F1F5",
+    "\U0001F468\u200D\U0001F469\u200D\U0001F467",
+    "e\u0301",
+    "o\u0308\u0323",
+    "\u6771",
+    "\uFF21",
+    "\u2026",
+    "\t",
+};
+
+struct Generator {
+    std::mt19937 random;
+
+    std::size_t below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); }
+    bool chance(std::size_t percent) { return below(100) < percent; }
+
+    std::string text(std::size_t maxLength) {
+        std::string out;
+        const std::size_t n = below(maxLength + 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            out.append(kPieces[below(kPieces.size())]);
+        }
+        return out;
+    }
+
+    std::string templateText() {
+        switch (below(6)) {
+        case 0:
+            return "";
+        case 1:
+            return text(12); // no placeholder at all
+        default:
+            break;
+        }
+        static const std::vector<std::string> kTokens = {"{vibe}",  "{artist}", "{track}", "{emoji}",
+                                                         "{track}", "{other}",  "{"};
+        std::string out;
+        const std::size_t parts = 1 + below(6);
+        for (std::size_t i = 0; i < parts; ++i) {
+            out.append(chance(60) ? kTokens[below(kTokens.size())] : text(6));
+        }
+        return out;
+    }
+};
+
+struct Rendered {
+    StatusTheme theme;
+    std::string templateText;
+    Vibe vibe;
+    std::string artist;
+    std::string track;
+    std::string output;
+};
+
+std::string describe(const Rendered& r) {
+    return "theme " + r.theme.id + ", template [" + r.templateText + "], status text [" + r.vibe.statusText +
+           "], artist [" + r.artist + "], track [" + r.track + "] -> [" + r.output + "]";
+}
+
+// The themes to try: every built-in one, and custom ones with random decorations and transforms.
+std::vector<StatusTheme> themesToTry(Generator& generator) {
+    std::vector<StatusTheme> themes = StatusTheme::builtIns();
+    for (std::size_t i = 0; i < 12; ++i) {
+        StatusTheme custom;
+        custom.id = "custom-" + std::to_string(i);
+        custom.name = custom.id;
+        const std::size_t longest = i < 3 ? 70 : 12; // a few leave almost no room for the body
+        custom.prefix = generator.text(longest);
+        custom.suffix = generator.text(longest);
+        custom.transform = TextTransform::allCases()[generator.below(TextTransform::allCases().size())];
+        themes.push_back(custom);
+    }
+    return themes;
+}
+
+TEST(StatusTextRenderGenerated, InvariantsHold) {
+    Generator generator{std::mt19937(20240611)};
+    const std::vector<StatusTheme> themes = themesToTry(generator);
+    std::size_t trackShortened = 0;
+    std::size_t decorationProtected = 0;
+
+    for (int round = 0; round < 1500; ++round) {
+        Rendered r;
+        r.theme = themes[static_cast<std::size_t>(round) % themes.size()];
+        r.templateText = generator.templateText();
+        r.vibe = Vibe{"v", generator.text(generator.chance(30) ? 110 : 25), ":zap:", {}, r.theme.id};
+        r.artist = generator.text(generator.chance(20) ? 90 : 20);
+        r.track = generator.text(generator.chance(50) ? 140 : 30);
+
+        VibeConfig config;
+        config.statusFormat = r.templateText;
+        if (!r.theme.isBuiltIn()) {
+            config.customThemes.push_back(r.theme);
+        }
+        r.output = StatusText::render(config, r.vibe, r.artist, r.track);
+
+        // Never more than Slack's limit.
+        ASSERT_LE(length(r.output), 100u) << describe(r);
+
+        const std::size_t decoration = r.theme.decorationCount();
+        if (decoration < 100) {
+            // The decoration fits within the limit, so it is never cut.
+            ASSERT_TRUE(r.output.starts_with(r.theme.prefix)) << describe(r);
+            ASSERT_TRUE(r.output.ends_with(r.theme.suffix)) << describe(r);
+            if (decoration > 0) {
+                ++decorationProtected;
+            }
+        } else {
+            ASSERT_EQ(r.output, StatusText::clamp(r.theme.prefix + r.theme.suffix, 100)) << describe(r);
+        }
+
+        // The track gives way first: when shortening the title alone can make the body fit, the rest of the
+        // body is kept whole and the title keeps as many characters as fit, without trailing white space.
+        const std::string effectiveTemplate = r.templateText.empty() ? "{vibe}" : r.templateText;
+        const std::size_t bodyLimit = decoration >= 99 ? 1 : 100 - decoration;
+        const bool placeholdersOnlyInTemplate =
+            r.vibe.statusText.find('{') == std::string::npos && r.artist.find('{') == std::string::npos;
+        if (decoration > 98 || !placeholdersOnlyInTemplate || effectiveTemplate.find("{track}") == std::string::npos) {
+            continue;
+        }
+        const std::string fullBody = StatusText::filled(effectiveTemplate, r.vibe, r.artist, r.track);
+        if (length(fullBody) <= bodyLimit) {
+            ASSERT_EQ(r.output, r.theme.prefix + r.theme.transform.apply(fullBody) + r.theme.suffix) << describe(r);
+            continue;
+        }
+        // The longest title prefix whose body fits.
+        const std::size_t trackLength = length(r.track);
+        std::optional<std::size_t> keep;
+        for (std::size_t m = trackLength; m-- > 0;) {
+            const std::string candidate(Graphemes::prefix(r.track, m));
+            if (length(StatusText::filled(effectiveTemplate, r.vibe, r.artist, candidate + kEllipsis)) <= bodyLimit) {
+                keep = m;
+                break;
+            }
+        }
+        if (!keep || *keep == 0) {
+            continue; // the title cannot absorb the excess on its own
+        }
+        std::string kept(Graphemes::prefix(r.track, *keep));
+        while (!kept.empty() && UnicodeProperties::isWhitespace(Graphemes::last(kept))) {
+            kept.resize(kept.size() - Graphemes::last(kept).size());
+        }
+        const std::string shortBody = StatusText::filled(effectiveTemplate, r.vibe, r.artist, kept + kEllipsis);
+        const std::string transformed = r.theme.transform.apply(shortBody);
+        if (length(transformed) != length(shortBody)) {
+            continue; // a transform that changes the length may cut the tail instead
+        }
+        ASSERT_EQ(r.output, r.theme.prefix + transformed + r.theme.suffix) << describe(r);
+        ++trackShortened;
+    }
+    // The generator must actually reach the interesting cases.
+    EXPECT_GT(trackShortened, 50u);
+    EXPECT_GT(decorationProtected, 300u);
+}
+
+TEST(StatusTextRenderGenerated, EveryBuiltInThemeAndTransformStaysWithinTheLimit) {
+    Generator generator{std::mt19937(7)};
+    for (const StatusTheme& theme : StatusTheme::builtIns()) {
+        for (int round = 0; round < 60; ++round) {
+            VibeConfig config = configWithFormat(generator.templateText(), theme.id);
+            const Vibe vibe{"v", generator.text(120), generator.text(3), {}, std::nullopt};
+            const std::string artist = generator.text(60);
+            const std::string track = generator.text(150);
+            const std::string output = StatusText::render(config, vibe, artist, track);
+            ASSERT_LE(length(output), 100u) << theme.id << " [" << output << "]";
+            ASSERT_TRUE(output.starts_with(theme.prefix)) << theme.id << " [" << output << "]";
+            ASSERT_TRUE(output.ends_with(theme.suffix)) << theme.id << " [" << output << "]";
+        }
+    }
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,176 @@
+#include "core/slack/slack_auth.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+// RFC 7636, appendix B.
+constexpr std::string_view kRfcVerifier = "dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk";
+constexpr std::string_view kRfcChallenge = "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM";
+
+const std::string kValidState(kRfcChallenge);
+
+TEST(SlackAuthVerifier, MatchesTheS256TestVector) {
+    EXPECT_EQ(SlackAuth::challenge(kRfcVerifier), kRfcChallenge);
+    EXPECT_EQ(SlackAuth::challenge(kRfcVerifier), SlackAuth::challenge(kRfcVerifier));
+}
+
+TEST(SlackAuthVerifier, ChallengeOfOtherInputs) {
+    // SHA-256 of the empty text, 47DEQpj8HBSa-_TImW-5JCeuQeRkm5NMpJWZG3hSuFU in unpadded URL-safe Base64.
+    EXPECT_EQ(SlackAuth::challenge(""), "47DEQpj8HBSa-_TImW-5JCeuQeRkm5NMpJWZG3hSuFU");
+    EXPECT_NE(SlackAuth::challenge("a"), SlackAuth::challenge("b"));
+    EXPECT_TRUE(SlackAuth::isValidState(SlackAuth::challenge("any text at all")));
+}
+
+TEST(SlackAuthVerifier, EachVerifierIsNewAndValid) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        const std::string verifier = SlackAuth::makeVerifier();
+        EXPECT_EQ(verifier.size(), SlackAuth::stateLength);
+        EXPECT_TRUE(SlackAuth::isValidState(verifier)) << verifier;
+        EXPECT_TRUE(SlackAuth::isValidState(SlackAuth::challenge(verifier)));
+        EXPECT_TRUE(seen.insert(verifier).second) << "repeated verifier " << verifier;
+    }
+}
+
+TEST(SlackAuthState, Validity) {
+    struct Row {
+        std::string state;
+        bool valid;
+    };
+    const std::string base = "abcdefghijABCDEFGHIJ0123456789-_abcdefghij"; // 42 characters
+    ASSERT_EQ(base.size(), 42u);
+    const std::vector<Row> rows = {
+        {base + "k", true},       {base, false},
+        {base + "kl", false},     {base + "+", false},
+        {base + "/", false},      {base + "=", false},
+        {base + " ", false},      {base.substr(1) + "\u00e9", false}, // 43 characters, one of them not ASCII
+        {base + "\u00e9", false}, {"", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(SlackAuth::isValidState(row.state), row.valid) << row.state;
+    }
+}
+
+TEST(SlackAuthStartURL, AppendsPathAndState) {
+    const std::optional<Url> base = Url::parse("https://signin.example.com");
+    ASSERT_TRUE(base);
+    const std::optional<Url> link = SlackAuth::startURL(*base, kValidState);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->text(), "https://signin.example.com/slack/start?state=" + kValidState);
+}
+
+TEST(SlackAuthStartURL, KeepsBasePathAndReplacesQuery) {
+    const std::optional<Url> base = Url::parse("http://127.0.0.1:8080/api/?old=1");
+    ASSERT_TRUE(base);
+    const std::optional<Url> link = SlackAuth::startURL(*base, kValidState);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->text(), "http://127.0.0.1:8080/api/slack/start?state=" + kValidState);
+    const auto items = link->queryItems();
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 1u);
+    EXPECT_EQ(items->front(), (UrlQueryItem{"state", kValidState}));
+}
+
+TEST(SlackAuthStartURL, NoLinkForInvalidStateOrRelativeBase) {
+    const std::optional<Url> base = Url::parse("https://signin.example.com");
+    ASSERT_TRUE(base);
+    EXPECT_EQ(SlackAuth::startURL(*base, "abc"), std::nullopt);
+    EXPECT_EQ(SlackAuth::startURL(*base, kValidState + "="), std::nullopt);
+    const std::optional<Url> relative = Url::parse("just/a/path");
+    ASSERT_TRUE(relative);
+    EXPECT_EQ(SlackAuth::startURL(*relative, kValidState), std::nullopt);
+}
+
+SlackAuth::CallbackResult success(const std::string& state) {
+    return SlackAuth::CallbackResult::success(state);
+}
+
+SlackAuth::CallbackResult failure(SlackAuthError error) {
+    return SlackAuth::CallbackResult::failure(std::move(error));
+}
+
+TEST(SlackAuthCallback, EveryCase) {
+    struct Row {
+        std::string address;
+        SlackAuth::CallbackResult expected;
+    };
+    const std::string s = kValidState;
+    const std::vector<Row> rows = {
+        // success, scheme and host in any case, path ignored
+        {"nimbrel://auth?state=" + s, success(s)},
+        {"NIMBREL://AUTH?state=" + s, success(s)},
+        {"Nimbrel://Auth/callback/anything?state=" + s, success(s)},
+        {"nimbrel://auth?other=1&state=" + s + "&more", success(s)},
+        // a percent-encoded state is read decoded
+        {"nimbrel://auth?state=" + s.substr(0, 42) + "%4D", success(s.substr(0, 42) + "M")},
+        // not ours
+        {"nimbrel://login?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"https://auth?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"nimbrels://auth?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"nimbrel:auth?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"nimbrel:///auth?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth.example?state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"", failure(SlackAuthError::malformedCallback())},
+        {"not a url at all", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?state=%zz", failure(SlackAuthError::malformedCallback())},
+        // neither state nor error
+        {"nimbrel://auth", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?code=123", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?state=", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?state", failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?error=&state", failure(SlackAuthError::malformedCallback())},
+        // errors win over the state
+        {"nimbrel://auth?error=access_denied", failure(SlackAuthError::accessDenied())},
+        {"nimbrel://auth?error=access_denied&state=" + s, failure(SlackAuthError::accessDenied())},
+        {"nimbrel://auth?state=" + s + "&error=access_denied", failure(SlackAuthError::accessDenied())},
+        {"nimbrel://auth?error=ACCESS_DENIED", failure(SlackAuthError::slack("ACCESS_DENIED"))},
+        {"nimbrel://auth?error=invalid_code&state=" + s, failure(SlackAuthError::slack("invalid_code"))},
+        {"nimbrel://auth?error=team%20not%20allowed", failure(SlackAuthError::slack("team not allowed"))},
+        // only the first item of a name counts; an empty first one counts as absent
+        {"nimbrel://auth?error=&error=access_denied&state=" + s, success(s)},
+        {"nimbrel://auth?error&error=access_denied&state=" + s, success(s)},
+        {"nimbrel://auth?error=bad_thing&error=access_denied", failure(SlackAuthError::slack("bad_thing"))},
+        {"nimbrel://auth?state=&state=" + s, failure(SlackAuthError::malformedCallback())},
+        {"nimbrel://auth?state=abc&state=" + s, failure(SlackAuthError::invalidState())},
+        {"nimbrel://auth?state=" + s + "&state=abc", success(s)},
+        // a state that no verifier could have produced
+        {"nimbrel://auth?state=abc", failure(SlackAuthError::invalidState())},
+        {"nimbrel://auth?state=" + s + "A", failure(SlackAuthError::invalidState())},
+        {"nimbrel://auth?state=" + s.substr(0, 42) + "%2B", failure(SlackAuthError::invalidState())},
+        {"nimbrel://auth?state=" + s.substr(0, 41) + "%C3%A9", failure(SlackAuthError::invalidState())},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(SlackAuth::parseCallback(row.address), row.expected) << row.address;
+    }
+}
+
+TEST(SlackAuthError, Descriptions) {
+    EXPECT_EQ(SlackAuthError::slack("invalid_code").description(), "Slack returned an error: invalid_code");
+    EXPECT_EQ(SlackAuthError::accessDenied().description(),
+              "Slack didn’t grant access. If your workspace needs an admin to approve new apps, your request has "
+              "been sent — try connecting again once it’s approved.");
+    EXPECT_EQ(SlackAuthError::malformedCallback().description(), "That sign-in link didn’t come from Nimbrel.");
+    EXPECT_EQ(SlackAuthError::invalidState().description(),
+              "The sign-in response didn’t match the request. Try connecting again.");
+    // A crafted callback cannot put broken UTF-8 on the screen.
+    const SlackAuth::CallbackResult crafted = SlackAuth::parseCallback("nimbrel://auth?error=%FF");
+    ASSERT_NE(crafted.error(), nullptr);
+    EXPECT_EQ(crafted.error()->description(), "Slack returned an error: \uFFFD");
+}
+
+TEST(SlackAuthError, Equality) {
+    EXPECT_EQ(SlackAuthError::slack("a"), SlackAuthError::slack("a"));
+    EXPECT_NE(SlackAuthError::slack("a"), SlackAuthError::slack("b"));
+    EXPECT_NE(SlackAuthError::accessDenied(), SlackAuthError::invalidState());
+    EXPECT_NE(SlackAuthError::slack(""), SlackAuthError::malformedCallback());
+}
+
+} // namespace
+} // namespace nimbrel
