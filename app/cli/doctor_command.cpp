@@ -1,7 +1,9 @@
 #include "app/cli/doctor_command.h"
 
+#include <array>
 #include <chrono>
 
+#include "app/cli/command_line.h"
 #include "app/storage/app_state_store.h"
 #include "app/storage/atomic_file.h"
 #include "app/storage/genre_cache_store.h"
@@ -9,6 +11,9 @@
 
 namespace nimbrel::cli {
 namespace {
+
+constexpr std::string_view kCommandPrefix = "nimbrel doctor: ";
+constexpr std::array kOptions = {OptionSpec{"--json", false, false}};
 
 constexpr std::string_view kBuiltInOrigin = "the built-in vibes: config.json does not exist yet";
 constexpr std::string_view kFallbackOrigin = "the built-in vibes, which the program uses while config.json is "
@@ -69,6 +74,31 @@ DoctorInputs gatherDoctorInputs(const AppFolder& folder, Instant now) {
     inputs.files.push_back(fileCondition(AppFolder::kGenreCacheFileName, cache.fileFound, cache.problem));
     inputs.genreCache = std::move(cache.cache);
     return inputs;
+}
+
+int DoctorCommand::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    ParsedArguments parsed;
+    try {
+        parsed = parseArguments(arguments, kOptions, 0);
+    } catch (const UsageError& error) {
+        err << kCommandPrefix << error.what() << "\n\n" << kHelp;
+        return kExitUsage;
+    }
+    if (parsed.helpRequested) {
+        out << kHelp;
+        return kExitDone;
+    }
+    const DoctorInputs inputs = gatherDoctorInputs(AppFolder::fromEnvironment(), std::chrono::system_clock::now());
+    if (parsed.has("--json")) {
+        out << DoctorReport::json(inputs).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    } else {
+        out << DoctorReport::text(inputs);
+    }
+    return kExitDone;
+}
+
+int runDoctor(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    return DoctorCommand::run(arguments, out, err);
 }
 
 } // namespace nimbrel::cli

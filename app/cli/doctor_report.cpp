@@ -16,6 +16,14 @@ constexpr std::string_view kNothingWrittenExplanation =
     "handed the status back).";
 constexpr std::string_view kUndated = "the saved status has no date, so its age is unknown.";
 
+// A Slack expiration in the state file is any integer; one beyond the clock's range is shown as it is.
+std::string describeExpiration(std::int64_t expiration) {
+    if (const std::optional<Instant> instant = Instants::fromSecondsSince1970(static_cast<double>(expiration))) {
+        return DoctorReport::describe(*instant);
+    }
+    return std::to_string(expiration) + " (seconds since 1970)";
+}
+
 std::string quote(std::string_view text) {
     return "\u201c" + std::string(text) + "\u201d";
 }
@@ -140,7 +148,7 @@ std::string DoctorReport::describe(const SlackStatus& status) {
         text += " " + status.emoji;
     }
     if (status.expiration > 0) {
-        text += " (expires " + describe(Instant(std::chrono::seconds(status.expiration))) + ")";
+        text += " (expires " + describeExpiration(status.expiration) + ")";
     }
     return text;
 }
@@ -194,7 +202,7 @@ std::string DoctorReport::finishExplanation(WhenMusicStops whenMusicStops, const
         reason = kBlankSaved;
     } else {
         const std::int64_t expiration = record.savedExpiration.value_or(0);
-        reason = std::string(kExpired) + describe(Instant(std::chrono::seconds(expiration))) + ".";
+        reason = std::string(kExpired) + describeExpiration(expiration) + ".";
     }
     return std::string(kClearedBecause) + reason;
 }

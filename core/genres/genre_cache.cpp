@@ -110,7 +110,14 @@ GenreCache GenreCache::fromJson(const nlohmann::json& json) {
             throw DecodeError(entry.path().key(kStoredAtKey).text(),
                               "\"" + storedAtText + "\" is not a date and time such as 2025-03-01T18:04:05Z");
         }
-        cache.entries.insert_or_assign(artistKey, Entry{entry.optionalString(kGenreKey), Instant(*storedAt)});
+        // The clock counts nanoseconds, which reach only from 1677 to 2262; a date outside that is no time
+        // the program could have stored.
+        const std::optional<Instant> instant =
+            Instants::fromSecondsSince1970(static_cast<double>(storedAt->time_since_epoch().count()));
+        if (!instant) {
+            throw DecodeError(entry.path().key(kStoredAtKey).text(), "\"" + storedAtText + "\" is out of range");
+        }
+        cache.entries.insert_or_assign(artistKey, Entry{entry.optionalString(kGenreKey), *instant});
     }
     return cache;
 }

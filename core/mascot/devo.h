@@ -36,6 +36,7 @@ struct NIMBREL_CORE_EXPORT Devo final {
         friend bool operator==(const Frame&, const Frame&) = default;
     };
 
+    /// The faces: cheeks, ears and the nose "ᴥ" between two eyes (open, shut, "?" and "x").
     static constexpr std::string_view kEyesOpen = "\u208D^\u2022\u1D25\u2022^\u208E";
     static constexpr std::string_view kEyesShut = "\u208D^-\u1D25-^\u208E";
     static constexpr std::string_view kNotConnectedFace = "\u208D^?\u1D25?^\u208E";
@@ -67,6 +68,7 @@ struct NIMBREL_CORE_EXPORT Devo final {
 
 } // namespace nimbrel
 
+/// Frames hash over all four fields, so renderers can cache measured widths by frame.
 template <>
 struct NIMBREL_CORE_EXPORT std::hash<nimbrel::Devo::Frame> {
     std::size_t operator()(const nimbrel::Devo::Frame& frame) const noexcept;

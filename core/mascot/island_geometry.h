@@ -11,6 +11,7 @@ namespace nimbrel {
 struct NIMBREL_CORE_EXPORT IslandGeometry final {
     IslandGeometry() = delete;
 
+    /// A rectangle by its bottom-left corner and its size.
     struct NIMBREL_CORE_EXPORT Rect {
         double x = 0;
         double y = 0;
@@ -24,6 +25,7 @@ struct NIMBREL_CORE_EXPORT IslandGeometry final {
         friend bool operator==(const Rect&, const Rect&) = default;
     };
 
+    /// A width and a height.
     struct NIMBREL_CORE_EXPORT Size {
         double width = 0;
         double height = 0;

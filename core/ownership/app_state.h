@@ -26,8 +26,10 @@ struct NIMBREL_CORE_EXPORT AppState {
     /// Newest first, no two the same status, at most `recentlySetLimit`.
     std::vector<SlackStatus> recentlySet;
 
+    /// The most statuses `recentlySet` holds.
     static constexpr std::size_t recentlySetLimit = 8;
 
+    /// Keys of the state file.
     static constexpr std::string_view kWorkspacesKey = "workspaces";
     static constexpr std::string_view kRecentlySetTextsKey = "recently_set_texts";
     static constexpr std::string_view kRecentlySetEmojiKey = "recently_set_emoji";

@@ -35,6 +35,7 @@ public:
     SlackFinishPlan(Case value) // NOLINT(google-explicit-constructor): a plan is its case
         : m_case(std::move(value)) {}
 
+    /// One factory per case.
     static SlackFinishPlan restore(SlackStatus status) { return SlackFinishPlan(Restore{std::move(status)}); }
     static SlackFinishPlan doNothing() { return SlackFinishPlan(DoNothing{}); }
     static SlackFinishPlan clear() { return SlackFinishPlan(Clear{}); }

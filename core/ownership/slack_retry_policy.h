@@ -11,6 +11,7 @@ namespace nimbrel {
 struct NIMBREL_CORE_EXPORT SlackRetryPolicy final {
     SlackRetryPolicy() = delete;
 
+    /// Slack's limit of profile updates per user.
     static constexpr int profileWritesPerMinute = 10;
     /// Seconds between two writes to one workspace.
     static constexpr double minimumWriteSpacing = 60.0 / profileWritesPerMinute;

@@ -27,6 +27,7 @@ public:
     constexpr SlackWritePlan(Value value) noexcept // NOLINT(google-explicit-constructor): reads like the enum
         : m_value(value) {}
 
+    /// The case.
     constexpr Value value() const noexcept { return m_value; }
     /// The case's name, for logs and diagnostics.
     std::string_view name() const noexcept;

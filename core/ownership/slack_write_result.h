@@ -34,6 +34,7 @@ public:
     SlackWriteResult(Case value) // NOLINT(google-explicit-constructor): a result is its case
         : m_case(std::move(value)) {}
 
+    /// One factory per case.
     static SlackWriteResult failed(std::string reason) { return SlackWriteResult(Failed{std::move(reason)}); }
     static SlackWriteResult wrote() { return SlackWriteResult(Wrote{}); }
     static SlackWriteResult yielded() { return SlackWriteResult(Yielded{}); }

@@ -33,6 +33,7 @@ struct NIMBREL_CORE_EXPORT StatusOwnershipRecord {
     /// The program stood back because somebody else changed the status.
     bool isYielded = false;
 
+    /// Keys of a record in the state file.
     static constexpr std::string_view kLastKeyKey = "last_key";
     static constexpr std::string_view kLastSetByUsKey = "last_set_by_us";
     static constexpr std::string_view kSavedTextKey = "saved_text";

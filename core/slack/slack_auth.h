@@ -34,9 +34,11 @@ struct NIMBREL_CORE_EXPORT SlackAuth final {
     /// What a callback address said: the state it carried, or why it was refused.
     class NIMBREL_CORE_EXPORT CallbackResult {
     public:
+        /// One factory per outcome.
         static CallbackResult success(std::string state) { return CallbackResult(std::move(state)); }
         static CallbackResult failure(SlackAuthError error) { return CallbackResult(std::move(error)); }
 
+        /// Whether the callback carried a usable state.
         bool isSuccess() const noexcept { return std::holds_alternative<std::string>(m_value); }
         /// The state, on success; else null.
         const std::string* state() const noexcept { return std::get_if<std::string>(&m_value); }

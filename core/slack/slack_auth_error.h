@@ -30,6 +30,7 @@ public:
 
     using Case = std::variant<Slack, AccessDenied, MalformedCallback, InvalidState>;
 
+    /// The descriptions, word for word as the accounts screen shows them.
     static constexpr std::string_view kSlackPrefix = "Slack returned an error: ";
     static constexpr std::string_view kAccessDeniedDescription =
         "Slack didn\u2019t grant access. If your workspace needs an admin to approve new apps, your request has "
@@ -42,6 +43,7 @@ public:
     SlackAuthError(Case value) // NOLINT(google-explicit-constructor): an error is its case
         : m_case(std::move(value)) {}
 
+    /// One factory per case.
     static SlackAuthError slack(std::string text) { return SlackAuthError(Slack{std::move(text)}); }
     static SlackAuthError accessDenied() { return SlackAuthError(AccessDenied{}); }
     static SlackAuthError malformedCallback() { return SlackAuthError(MalformedCallback{}); }

@@ -3,8 +3,10 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "core/config/built_in_config.h"
+#include "tests/app/cli/cli_test_support.h"
 #include "tests/app/storage/temporary_folder.h"
 
 namespace nimbrel::cli {
@@ -80,6 +82,64 @@ TEST(DoctorCommand, UnreadableFilesSayWhy) {
     EXPECT_EQ(inputs.config, builtInConfig().value());
     EXPECT_EQ(inputs.configOrigin, "the built-in vibes, which the program uses while config.json is unreadable");
     EXPECT_EQ(testing::readBytes(folder / "state.json"), "{") << "the doctor never rewrites a file";
+}
+
+TEST(DoctorCommand, PrintsTheRecordsAsJson) {
+    testing::TemporaryFolder folder;
+    testing::ScopedEnvironment home("NIMBREL_HOME", folder.path().string());
+    testing::writeBytes(folder / "config.json", kConfig);
+    testing::writeBytes(folder / "state.json", R"({"workspaces": {"T1": {"last_set_by_us": true,
+        "last_set_text": "Focusing", "last_set_emoji": ":headphones:", "saved_text": "Focusing",
+        "saved_emoji": ":headphones:", "saved_at": 762541445}, "T2": {"is_yielded": true, "saved_text": "Lunch",
+        "saved_emoji": "", "saved_at": 762541445}}, "recently_set_texts": ["Focusing"],
+        "recently_set_emoji": [":headphones:"]})");
+
+    const testing::CommandResult result = testing::runInProcess(runDoctor, {"--json"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    const nlohmann::json json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json.at("folder"), folder.path().string());
+    EXPECT_EQ(json.at("workspaces"), nlohmann::json::parse(R"({
+        "T1": {"last_set_by_us": true, "last_set_text": "Focusing", "last_set_emoji": ":headphones:",
+               "is_yielded": false},
+        "T2": {"last_set_by_us": false, "is_yielded": true, "saved_text": "Lunch", "saved_emoji": "",
+               "saved_at": 762541445.0}})"));
+    EXPECT_EQ(json.at("recently_set"), nlohmann::json::parse(R"([{"text": "Focusing", "emoji": ":headphones:"}])"));
+    EXPECT_EQ(json.at("genre_cache"), nlohmann::json::parse(R"({"entries": 0, "fresh": 0, "observed_genres": []})"));
+    EXPECT_EQ(json.at("discarded_self_snapshots"), nlohmann::json::parse(R"(["T1"])"));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"config.json", "state.json"})) << "nothing is written";
+}
+
+TEST(DoctorCommand, TextAndUsage) {
+    testing::TemporaryFolder folder;
+    testing::ScopedEnvironment home("NIMBREL_HOME", folder.path().string());
+    const testing::CommandResult text = testing::runInProcess(runDoctor, {});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.starts_with("Nimbrel doctor\n\nFiles in " + folder.path().string())) << text.out;
+    EXPECT_NE(text.out.find("  state.json: missing"), std::string::npos) << text.out;
+
+    const testing::CommandResult help = testing::runInProcess(runDoctor, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, DoctorCommand::kHelp);
+
+    const testing::CommandResult wrong = testing::runInProcess(runDoctor, {"--jsn"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_TRUE(wrong.err.starts_with("nimbrel doctor: ")) << wrong.err;
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(testing::runInProcess(runDoctor, {"extra"}).status, 2);
+}
+
+TEST(DoctorCommand, TheExecutableRunsIt) {
+    testing::TemporaryFolder folder;
+    testing::writeBytes(folder / "state.json", R"({"recently_set_texts": ["A"], "recently_set_emoji": [":a:"]})");
+    const std::string out = (folder / "out").string();
+    const std::string command = "NIMBREL_HOME='" + folder.path().string() +
+                                "' '" NIMBREL_EXECUTABLE "' doctor --json >'" + out + "' 2>/dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    const nlohmann::json json = nlohmann::json::parse(testing::readBytes(out));
+    EXPECT_EQ(json.at("recently_set"), nlohmann::json::parse(R"([{"text": "A", "emoji": ":a:"}])"));
 }
 
 } // namespace

@@ -66,6 +66,14 @@ TEST(DoctorReport, FinishExplanations) {
          cleared + "the saved status was empty."},
         {"expired", WhenMusicStops::restore, ownedWith(SlackStatus{"Lunch", "", 1'740'850'000}, kNow - hours(1)), false,
          cleared + "the saved status expired at 2025-03-01T17:26:40Z."},
+        {"expired long ago, beyond the clock's range", WhenMusicStops::restore,
+         ownedWith(SlackStatus{"Lunch", "", -1}, kNow - hours(1)), false,
+         "When the music stops Nimbrel puts back “Lunch” (saved 2025-03-01T17:04:05Z; restorable until "
+         "2025-03-02T05:04:05Z)."},
+        {"expiry beyond the clock's range", WhenMusicStops::restore,
+         ownedWith(SlackStatus{"Lunch", "", 99'999'999'999'999}, kNow - hours(1)), false,
+         "When the music stops Nimbrel puts back “Lunch” (expires 99999999999999 (seconds since 1970)) (saved "
+         "2025-03-01T17:04:05Z; restorable until 2025-03-02T05:04:05Z)."},
         {"undated", WhenMusicStops::restore, undated, false,
          cleared + "the saved status has no date, so its age is unknown."},
     };

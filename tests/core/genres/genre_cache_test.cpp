@@ -159,6 +159,8 @@ TEST(GenreCacheJson, Malformed) {
         {R"({"entries": {"a": {"storedAt": "2025-03-01T18:04:05.250Z"}}})", "entries.a.storedAt"},
         {R"({"entries": {"a": {"storedAt": "2025-03-01T18:04:05Z", "genre": 3}}})", "entries.a.genre"},
         {R"({"entries": {"a": "Pop"}})", "entries.a"},
+        {R"({"entries": {"a": {"storedAt": "4587-03-01T19:04:05+01:00"}}})", "entries.a.storedAt"},
+        {R"({"entries": {"a": {"storedAt": "1500-03-01T19:04:05Z"}}})", "entries.a.storedAt"},
     };
     for (const Row& row : rows) {
         try {

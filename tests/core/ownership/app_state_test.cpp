@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ownership/slack_finish_plan.h"
+
 namespace nimbrel {
 namespace {
 
@@ -242,6 +244,10 @@ TEST(AppStateJson, OwnSnapshotsAreDiscardedOnReading) {
     EXPECT_FALSE(reading.state.record("T2").hasSnapshot());
     EXPECT_TRUE(reading.state.record("T2").lastSetByUs);
     EXPECT_EQ(reading.state.record("T3").savedText, "Lunch");
+    // Restoring later clears instead of putting one of our own statuses back.
+    const Instant soonAfterSaving = Instant(seconds(978'307'200 + 700'000'000 + 60));
+    EXPECT_EQ(SlackFinishPlan::decide(WhenMusicStops::restore, reading.state.record("T2"), soonAfterSaving),
+              SlackFinishPlan::clear());
 }
 
 } // namespace

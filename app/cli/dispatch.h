@@ -1,0 +1,32 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbrel::cli {
+
+/// One subcommand of the nimbrel executable.
+struct Command {
+    std::string_view name;
+    /// One line for the list of commands.
+    std::string_view summary;
+    /// Runs it on the arguments after its name; returns the exit status.
+    int (*run)(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+};
+
+/// The exit status of a command line the program does not understand.
+inline constexpr int kExitUsage = 2;
+
+/// Prints the program's usage and the list of `commands`.
+void printUsage(std::span<const Command> commands, std::ostream& out);
+
+/// Runs the executable on its arguments (without the program's name): the command the first argument
+/// names, or the usage for none, "help" or "--help" ("help COMMAND" is "COMMAND --help"). Returns the
+/// exit status.
+int runNimbrel(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
+               std::ostream& err);
+
+} // namespace nimbrel::cli

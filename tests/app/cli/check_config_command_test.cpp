@@ -1,0 +1,186 @@
+#include "app/cli/check_config_command.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/config/built_in_config.h"
+#include "tests/app/cli/cli_test_support.h"
+
+namespace nimbrel::cli {
+namespace {
+
+using testing::CommandResult;
+using testing::readBytes;
+using testing::ScopedEnvironment;
+using testing::TemporaryFolder;
+using testing::writeBytes;
+
+CommandResult checkConfig(const std::vector<std::string>& arguments) {
+    return testing::runInProcess(runCheckConfig, arguments);
+}
+
+class CheckConfigCommandTest : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+    ScopedEnvironment home{"NIMBREL_HOME", (folder / "home").string()};
+
+    std::string fileWith(std::string_view bytes) {
+        const std::string path = (folder / "config.json").string();
+        writeBytes(path, bytes);
+        return path;
+    }
+};
+
+// ---- Documents that do not decode name the place ----------------------------------------------------
+
+TEST_F(CheckConfigCommandTest, NamesTheLocationOfEachKindOfFault) {
+    struct Case {
+        std::string name;
+        std::string document;
+        std::string location;
+    };
+    const std::vector<Case> cases = {
+        {"type error", R"({"poll_seconds": "often"})", "poll_seconds: "},
+        {"type error deep inside",
+         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:", "match": ["rock", 7]}]})",
+         "vibes[0].match[1]: "},
+        {"missing required key",
+         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:"},
+                       {"name": "c", "status_text": "d", "status_emoji": ":y:"},
+                       {"name": "e", "status_text": "f"}]})",
+         "vibes[2].status_emoji: "},
+        {"missing theme name", R"({"custom_themes": [{"id": "mine"}]})", "custom_themes[0].name: "},
+        {"syntax error", "{\n  \"theme\": \"plain\",\n  \"vibes\": [,]\n}", "line 3, column 13: "},
+        {"empty file", "", "line 1, column 1: "},
+    };
+    for (const Case& c : cases) {
+        const std::string path = fileWith(c.document);
+        const CommandResult result = checkConfig({path});
+        EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid) << c.name;
+        EXPECT_TRUE(result.out.empty()) << c.name;
+        EXPECT_EQ(result.err.rfind("nimbrel check-config: " + path + ": " + c.location, 0), 0u)
+            << c.name << ": " << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << c.name << ": one line";
+    }
+}
+
+TEST_F(CheckConfigCommandTest, UnreadableFileSaysWhy) {
+    const CommandResult result = checkConfig({(folder / "nowhere.json").string()});
+    EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid);
+    EXPECT_NE(result.err.find("nowhere.json"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("No such file or directory"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(CheckConfigCommand::kNoFileYet), std::string::npos);
+}
+
+// ---- Documents that decode --------------------------------------------------------------------------
+
+TEST_F(CheckConfigCommandTest, ValidFileGivesOneLineSummary) {
+    const std::string path = fileWith(testing::kSmallConfig);
+    const CommandResult result = checkConfig({path});
+    EXPECT_EQ(result.status, CheckConfigCommand::kExitValid);
+    EXPECT_EQ(result.out,
+              path + ": valid: 2 vibes, default vibe \u201Clistening\u201D, theme \u201Cdagger\u201D, template "
+                     "\u201C{vibe} \u00B7 {track} \u2014 {artist}\u201D, players spotify, apple_music, when "
+                     "music stops restore, 0 Slack workspaces.\n");
+    EXPECT_TRUE(result.err.empty()) << result.err;
+}
+
+TEST_F(CheckConfigCommandTest, ListsWhatTheDecoderDropsWithoutFailing) {
+    const std::string path = fileWith(R"({
+      "sources": ["spotify", "itunes", "spotify"],
+      "theme": "msn",
+      "when_music_stops": "later",
+      "append_artist": true,
+      "vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:", "theme": "nope"}]
+    })");
+    const CommandResult result = checkConfig({path});
+    EXPECT_EQ(result.status, CheckConfigCommand::kExitValid) << result.err;
+    const std::vector<std::string> expectedPlaces = {
+        "sources[1]: ", "sources[2]: ", "theme: ", "when_music_stops: ", "append_artist: ", "vibes[0].theme: "};
+    for (const std::string& place : expectedPlaces) {
+        EXPECT_NE(result.out.find("\n" + std::string(CheckConfigCommand::kNoticePrefix) + place), std::string::npos)
+            << place << " in:\n"
+            << result.out;
+    }
+    EXPECT_NE(result.out.find("players spotify,"), std::string::npos) << result.out;
+}
+
+TEST_F(CheckConfigCommandTest, DefaultsToTheUsersConfigWithoutCreatingIt) {
+    const CommandResult missing = checkConfig({});
+    EXPECT_EQ(missing.status, CheckConfigCommand::kExitInvalid);
+    EXPECT_NE(missing.err.find((folder / "home" / "config.json").string()), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find(CheckConfigCommand::kNoFileYet), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "home"));
+
+    std::filesystem::create_directories(folder / "home");
+    writeBytes(folder / "home" / "config.json", builtInConfigText);
+    const CommandResult present = checkConfig({});
+    EXPECT_EQ(present.status, CheckConfigCommand::kExitValid) << present.err;
+    EXPECT_NE(present.out.find("valid: 7 vibes, default vibe \u201Clistening\u201D"), std::string::npos) << present.out;
+    // The shipped document's commentary keys are not worth a note.
+    EXPECT_EQ(present.out.find(CheckConfigCommand::kNoticePrefix), std::string::npos) << present.out;
+}
+
+TEST_F(CheckConfigCommandTest, UsageAndHelp) {
+    const CommandResult twoFiles = checkConfig({"a.json", "b.json"});
+    EXPECT_EQ(twoFiles.status, CheckConfigCommand::kExitUsage);
+    EXPECT_NE(twoFiles.err.find("unexpected argument \u201Cb.json\u201D"), std::string::npos) << twoFiles.err;
+
+    const CommandResult unknown = checkConfig({"--strict"});
+    EXPECT_EQ(unknown.status, CheckConfigCommand::kExitUsage);
+
+    const CommandResult help = checkConfig({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, CheckConfigCommand::kHelp);
+}
+
+// ---- Through the real executable --------------------------------------------------------------------
+
+// Runs the built program with the arguments (paths only: no quoting is needed for what the tests pass).
+CommandResult runExecutable(const TemporaryFolder& folder, const std::string& arguments) {
+    const std::string out = (folder / "stdout.txt").string();
+    const std::string err = (folder / "stderr.txt").string();
+    const std::string command = "NIMBREL_HOME='" + (folder / "home").string() + "' '" NIMBREL_EXECUTABLE "' " +
+                                arguments + " >'" + out + "' 2>'" + err + "'";
+    const int raw = std::system(command.c_str());
+    CommandResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readBytes(out);
+    result.err = readBytes(err);
+    return result;
+}
+
+TEST_F(CheckConfigCommandTest, ExecutableReportsEachLocation) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"animate_menu_bar": "yes"})", "animate_menu_bar: expected"},
+        {R"({"default_vibe": {"name": "x", "status_emoji": ":x:"}})", "default_vibe.status_text: "},
+        {"{\"vibes\": [}", "line 1, column 12: "},
+    };
+    for (const auto& [document, location] : cases) {
+        const std::string path = fileWith(document);
+        const CommandResult result = runExecutable(folder, "check-config '" + path + "'");
+        EXPECT_EQ(result.status, 1) << document;
+        EXPECT_NE(result.err.find(path + ": " + location), std::string::npos) << result.err;
+    }
+    const CommandResult valid = runExecutable(folder, "check-config '" + fileWith(testing::kSmallConfig) + "'");
+    EXPECT_EQ(valid.status, 0) << valid.err;
+    EXPECT_NE(valid.out.find(": valid: 2 vibes"), std::string::npos) << valid.out;
+}
+
+TEST_F(CheckConfigCommandTest, ExecutablePreviewAndUsageStatuses) {
+    const std::string path = fileWith(testing::kSmallConfig);
+    const CommandResult preview =
+        runExecutable(folder, "preview --config '" + path + "' --artist Ames --track Song --genre Rap --json");
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_NE(preview.out.find("\"hit\":\"rap\""), std::string::npos) << preview.out;
+
+    EXPECT_EQ(runExecutable(folder, "preview --artist Ames").status, 2);
+    EXPECT_EQ(runExecutable(folder, "frobnicate").status, 2);
+    EXPECT_EQ(runExecutable(folder, "--help").status, 0);
+}
+
+} // namespace
+} // namespace nimbrel::cli
