@@ -1604,14 +1604,22 @@ TEST(OwnershipModel, HistoriesThatOnceBrokeAnInvariant) {
         History history;
     };
     const Row rows[] = {
-        {"its own leftover, snapshotted after state.json was lost, then written again and put back",
+        {"its own leftover, snapshotted after state.json was lost, then written again and put back when the music "
+         "stops",
          scripted({
-             {Action::disconnect, 0, 0, 0, 81775495u},
-             {Action::play, 2, 5, 0, 23079672u},
-             {Action::restart, 2, 2, 0, 3856107415u},
-             {Action::play, 0, 5, 0, 3479155028u},
-             {Action::posting, 1, 0, 0, 2425160994u},
+             {Action::play, 2, 6, 0, 844153130u},
+             {Action::restart, 2, 2, 0, 532799005u},
+             {Action::play, 0, 6, 0, 4189363576u},
+             {Action::advance, 0, 18714, 0, 469491001u},
+             {Action::stop, 0, 0, 0, 2795716759u},
          })},
+        {"the same, put back when posting is switched off", scripted({
+                                                                {Action::disconnect, 0, 0, 0, 81775495u},
+                                                                {Action::play, 2, 5, 0, 23079672u},
+                                                                {Action::restart, 2, 2, 0, 3856107415u},
+                                                                {Action::play, 0, 5, 0, 3479155028u},
+                                                                {Action::posting, 1, 0, 0, 2425160994u},
+                                                            })},
     };
     for (const Row& row : rows) {
         const Outcome outcome = replay(row.history, Flaw::none);
