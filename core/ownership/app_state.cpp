@@ -51,6 +51,10 @@ void AppState::recordWrite(const SlackStatus& status, std::string key, std::stri
     if (recentlySet.size() > recentlySetLimit) {
         recentlySet.resize(recentlySetLimit);
     }
+    // A snapshot can hold one of our own statuses without our knowing (state.json was lost, a write's
+    // answer was lost, it had left the recent list). Once we write that status again it is recognisably
+    // ours, so drop it now, as loading would, instead of restoring it later as if it were the user's.
+    discardSelfSnapshots();
 }
 
 void AppState::yield(const SlackStatus& status, Instant at, std::string_view teamID) {

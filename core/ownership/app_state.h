@@ -41,7 +41,8 @@ struct NIMBREL_CORE_EXPORT AppState {
 
     /// Saves `status` as the workspace's snapshot taken at `at`.
     void snapshot(const SlackStatus& status, Instant at, std::string_view teamID);
-    /// Notes a write to the workspace and puts the status at the front of the recent list.
+    /// Notes a write to the workspace and puts the status at the front of the recent list; then drops every
+    /// snapshot that has thereby become recognisably one of our own statuses.
     void recordWrite(const SlackStatus& status, std::string key, std::string_view teamID);
     /// Stands back in the workspace from `status`, which becomes its snapshot — unless the status is one of
     /// the program's own (written from another run or another machine), which is never kept to be restored.
