@@ -166,9 +166,10 @@ TEST(BuiltInConfig, MembersStandInTheirOrderWithTheirBlankLines) {
 
 TEST(BuiltInConfig, CommentsAreTheShippedTexts) {
     const nlohmann::json document = nlohmann::json::parse(builtInConfigText);
-    EXPECT_EQ(document["_slack_help"],
-              "Connect Slack from Settings \u25B8 Accounts \u2014 you can connect several workspaces, and each has its "
-              "own 'post my status here' switch. Tokens live in your keyring (the Secret Service), never in this file.");
+    EXPECT_EQ(
+        document["_slack_help"],
+        "Connect Slack from Settings \u25B8 Accounts \u2014 you can connect several workspaces, and each has its "
+        "own 'post my status here' switch. Tokens live in your keyring (the Secret Service), never in this file.");
     EXPECT_EQ(document["_when_music_stops_help"],
               "restore | clear | leave. 'restore' puts back whatever your status was before Nimbrel set one (and "
               "clears if there was nothing).");
