@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/collected_log.h"
 #include "tests/support/temporary_folder.h"
 
 namespace nimbrel {
 namespace {
 
-/// Collects what the store logs.
-struct CollectedLog {
-    std::vector<std::pair<LogLevel, std::string>> lines;
-
-    LogSink sink() {
-        return [this](LogLevel level, std::string_view line) {
-            lines.emplace_back(level, std::string(line));
-        };
-    }
-};
+using testing::CollectedLog;
 
 using std::chrono::hours;
 using std::chrono::seconds;
