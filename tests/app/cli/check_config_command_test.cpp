@@ -14,7 +14,6 @@ namespace {
 
 using testing::CommandResult;
 using testing::readBytes;
-using testing::ScopedEnvironment;
 using testing::TemporaryFolder;
 using testing::writeBytes;
 
@@ -22,11 +21,8 @@ CommandResult checkConfig(const std::vector<std::string>& arguments) {
     return testing::runInProcess(runCheckConfig, arguments);
 }
 
-class CheckConfigCommandTest : public ::testing::Test {
+class CheckConfigCommandTest : public testing::CommandTest {
 protected:
-    TemporaryFolder folder;
-    ScopedEnvironment home{"NIMBREL_HOME", (folder / "home").string()};
-
     std::string fileWith(std::string_view bytes) {
         const std::string path = (folder / "config.json").string();
         writeBytes(path, bytes);

@@ -65,4 +65,12 @@ inline constexpr std::string_view kSmallConfig = R"({
   ]
 })";
 
+/// A fresh folder, with NIMBREL_HOME pointing at "home" inside it, so a command never touches the real
+/// user's files.
+class CommandTest : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+    ScopedEnvironment home{"NIMBREL_HOME", (folder / "home").string()};
+};
+
 } // namespace nimbrel::testing

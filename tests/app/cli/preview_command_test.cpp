@@ -14,18 +14,14 @@ namespace {
 
 using testing::CommandResult;
 using testing::readBytes;
-using testing::ScopedEnvironment;
-using testing::TemporaryFolder;
 using testing::writeBytes;
 
 CommandResult preview(const std::vector<std::string>& arguments) {
     return testing::runInProcess(runPreview, arguments);
 }
 
-class PreviewCommandTest : public ::testing::Test {
+class PreviewCommandTest : public testing::CommandTest {
 protected:
-    TemporaryFolder folder;
-    ScopedEnvironment home{"NIMBREL_HOME", (folder / "home").string()};
     std::string configFile = (folder / "mine.json").string();
 
     void SetUp() override { writeBytes(configFile, testing::kSmallConfig); }
