@@ -12,6 +12,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     # fuzzing (libFuzzer) and the sanitizer runtimes
     clang libclang-rt-14-dev
+    # the program: Qt 6, coroutines over Qt, the Secret Service client
+    qt6-base-dev qt6-base-dev-tools libgl-dev qcoro-qt6-dev libsecret-1-dev
+    # tests with real parts: a private session bus, a keyring daemon, loopback HTTP servers
+    dbus gnome-keyring libsecret-tools libglib2.0-bin libcpp-httplib-dev procps
 )
 
 missing=()

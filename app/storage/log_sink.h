@@ -3,10 +3,9 @@
 #include <functional>
 #include <string_view>
 
-namespace nimbrel {
+#include "app/log/log_level.h"
 
-/// The three levels of the application log.
-enum class LogLevel { debug, info, error };
+namespace nimbrel {
 
 /// Where the storage layer and the commands report what they did. The desktop program routes it into its
 /// application log; the command-line tools print it; tests collect it. An empty sink drops every line.

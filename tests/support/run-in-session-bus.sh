@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a command on a private D-Bus session bus, in a throwaway home, optionally with an unlocked Secret
+# Service (gnome-keyring-daemon). CTest uses it as the launcher of the tests that need a bus:
+#   run-in-session-bus.sh [--keyring] -- COMMAND [ARGS…]
+# Every helper started here is ended when the command ends.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+
+keyring=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --keyring) keyring=1; shift ;;
+        --) shift; break ;;
+        *) break ;;
+    esac
+done
+
+if [ -z "${NIMBREL_TEST_BUS_INNER:-}" ]; then
+    # The keyring must never wait on an unlock prompt that nobody can see.
+    exec env -u DISPLAY -u WAYLAND_DISPLAY NIMBREL_TEST_BUS_INNER=1 NIMBREL_TEST_KEYRING="$keyring" \
+        dbus-run-session --config-file="$here/dbus/session.conf" -- "$0" -- "$@"
+fi
+
+home="$(mktemp -d "${TMPDIR:-/tmp}/nimbrel-test-home.XXXXXX")"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    rm -rf "$home"
+}
+trap cleanup EXIT
+
+export HOME="$home"
+export XDG_RUNTIME_DIR="$home/run" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+    XDG_CACHE_HOME="$home/cache"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+
+if [ "${NIMBREL_TEST_KEYRING:-0}" = 1 ]; then
+    # --unlock reads the password of the login keyring from standard input and creates it unlocked.
+    eval "$(printf 'test-password' | gnome-keyring-daemon --unlock --components=secrets)"
+    export GNOME_KEYRING_CONTROL
+    keyring_pid="$(pgrep -n -u "$(id -u)" -f 'gnome-keyring-daemon --unlock --components=secrets' || true)"
+    [ -n "$keyring_pid" ] && pids+=("$keyring_pid")
+    if ! timeout 10 gdbus wait --session --timeout 10 org.freedesktop.secrets; then
+        echo "run-in-session-bus: the keyring daemon did not appear on the bus" >&2
+        exit 1
+    fi
+fi
+
+"$@"
