@@ -6,6 +6,8 @@
 
 #include <libsecret/secret.h>
 
+#include "app/clients/no_prompt_secret_service.h"
+
 namespace nimbrel {
 
 namespace {
@@ -15,63 +17,10 @@ constexpr const char* kAccountAttribute = "account";
 constexpr const char* kDescriptionAttribute = "description";
 constexpr const char* kContentType = "text/plain";
 
-constexpr const char* kLockedMessage = "The keyring is locked; Nimbrel does not unlock it or ask to";
+constexpr const char* kLockedMessage = kKeyringLockedMessage;
 constexpr const char* kNoKeyringMessage = "There is no default keyring to keep the item in";
 constexpr const char* kNoSecretMessage = "The keyring item holds no secret";
 constexpr const char* kNotTextMessage = "The keyring item’s secret is not UTF-8 text";
-
-// ---- A Secret Service client that never prompts.
-//
-// libsecret hands every prompt the service asks for (to unlock a keyring, or to create an item in a locked
-// one) to these class functions. Ours dismiss the prompt at the service and fail with "locked", so no
-// unlock dialog can appear on the user's screen because of us, whichever call asked for it.
-
-struct NoPromptService {
-    SecretService parent;
-};
-
-struct NoPromptServiceClass {
-    SecretServiceClass parent;
-};
-
-void dismiss(SecretPrompt* prompt) {
-    // Fire and forget: the service drops the prompt object; nobody waits for the answer.
-    g_dbus_proxy_call(reinterpret_cast<GDBusProxy*>(prompt), "Dismiss", g_variant_new("()"), G_DBUS_CALL_FLAGS_NONE,
-                      -1, nullptr, nullptr, nullptr);
-}
-
-GVariant* refusePromptSync(SecretService* /*self*/, SecretPrompt* prompt, GCancellable* /*cancellable*/,
-                           const GVariantType* /*returnType*/, GError** error) {
-    dismiss(prompt);
-    g_set_error_literal(error, SECRET_ERROR, SECRET_ERROR_IS_LOCKED, kLockedMessage);
-    return nullptr;
-}
-
-void refusePrompt(SecretService* self, SecretPrompt* prompt, const GVariantType* /*returnType*/,
-                  GCancellable* cancellable, GAsyncReadyCallback callback, gpointer userData) {
-    dismiss(prompt);
-    GTask* task = g_task_new(self, cancellable, callback, userData);
-    g_task_return_new_error(task, SECRET_ERROR, SECRET_ERROR_IS_LOCKED, "%s", kLockedMessage);
-    g_object_unref(task);
-}
-
-GVariant* refusePromptFinish(SecretService* /*self*/, GAsyncResult* result, GError** error) {
-    return static_cast<GVariant*>(g_task_propagate_pointer(reinterpret_cast<GTask*>(result), error));
-}
-
-void initNoPromptServiceClass(gpointer klass, gpointer /*data*/) {
-    auto* serviceClass = static_cast<SecretServiceClass*>(klass);
-    serviceClass->prompt_sync = refusePromptSync;
-    serviceClass->prompt_async = refusePrompt;
-    serviceClass->prompt_finish = refusePromptFinish;
-}
-
-GType noPromptServiceType() {
-    static const GType type = g_type_register_static_simple(
-        secret_service_get_type(), "NimbrelNoPromptSecretService", sizeof(NoPromptServiceClass),
-        initNoPromptServiceClass, sizeof(NoPromptService), nullptr, static_cast<GTypeFlags>(0));
-    return type;
-}
 
 // ---- Ownership of GLib values.
 
@@ -116,7 +65,10 @@ private:
 /// before the context goes.
 class PrivateMainContext {
 public:
-    PrivateMainContext() : m_context(g_main_context_new()) { g_main_context_push_thread_default(m_context); }
+    PrivateMainContext()
+        : m_context(g_main_context_new()) {
+        g_main_context_push_thread_default(m_context);
+    }
     ~PrivateMainContext() {
         while (g_main_context_iteration(m_context, FALSE) != FALSE) {
         }
@@ -187,7 +139,8 @@ TablePtr attributeTable(std::initializer_list<std::pair<const char*, const std::
 /// The items of one account, locked ones included, in the order the service gives them.
 class AccountItems {
 public:
-    explicit AccountItems(GList* items) : m_items(items) {}
+    explicit AccountItems(GList* items)
+        : m_items(items) {}
     ~AccountItems() { g_list_free_full(m_items, g_object_unref); }
     AccountItems(const AccountItems&) = delete;
     AccountItems& operator=(const AccountItems&) = delete;
@@ -233,7 +186,7 @@ public:
     std::optional<KeychainError> start() {
         ErrorSlot error;
         m_client.reset(
-            secret_service_open_sync(noPromptServiceType(), nullptr, SECRET_SERVICE_NONE, nullptr, error.out()));
+            secret_service_open_sync(noPromptSecretServiceType(), nullptr, SECRET_SERVICE_NONE, nullptr, error.out()));
         if (!m_client) {
             return keychainError(error, KeychainError::kStatusUnavailable, "");
         }
@@ -330,10 +283,10 @@ std::optional<KeychainError> SecretStore::write(const SecretText& secret, const 
     if (!collection) {
         return keychainError(error, KeychainError::kStatusNoKeyring, kNoKeyringMessage);
     }
-    // A locked default keyring makes the service ask for a prompt, which our client refuses as "locked".
-    const TablePtr attributes = attributeTable({{kServiceAttribute, &m_service},
-                                                {kAccountAttribute, &account},
-                                                {kDescriptionAttribute, &text.description}});
+    // In a locked default keyring gnome-keyring fails the call as locked; a service that asks for an unlock
+    // prompt instead has it refused by our client, with the same outcome.
+    const TablePtr attributes = attributeTable(
+        {{kServiceAttribute, &m_service}, {kAccountAttribute, &account}, {kDescriptionAttribute, &text.description}});
     const ObjectPtr<SecretItem> created(secret_item_create_sync(collection.get(), session.schema(), attributes.get(),
                                                                 text.label.c_str(), value.get(),
                                                                 SECRET_ITEM_CREATE_NONE, nullptr, error.out()));

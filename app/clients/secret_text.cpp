@@ -6,11 +6,13 @@
 namespace nimbrel {
 
 // Moves copy and then wipe: moving a short std::string leaves its characters in the source's inline buffer.
-SecretText::SecretText(std::string&& text) : m_text(text) {
+SecretText::SecretText(std::string&& text)
+    : m_text(text) {
     wipe(text);
 }
 
-SecretText::SecretText(SecretText&& other) noexcept : m_text(other.m_text) {
+SecretText::SecretText(SecretText&& other) noexcept
+    : m_text(other.m_text) {
     other.wipe();
 }
 

@@ -11,10 +11,12 @@ namespace nimbrel {
 class SecretText {
 public:
     SecretText() = default;
-    explicit SecretText(std::string_view text) : m_text(text) {}
+    explicit SecretText(std::string_view text)
+        : m_text(text) {}
     /// Takes the text over and wipes the caller's buffer.
     explicit SecretText(std::string&& text);
-    SecretText(const char* data, std::size_t size) : m_text(data, size) {}
+    SecretText(const char* data, std::size_t size)
+        : m_text(data, size) {}
     SecretText(const SecretText& other) = default;
     SecretText(SecretText&& other) noexcept;
     SecretText& operator=(const SecretText& other);

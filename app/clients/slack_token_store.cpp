@@ -1,8 +1,7 @@
 #include "app/clients/slack_token_store.h"
 
-#include <utility>
-
 #include <QPromise>
+#include <utility>
 
 #include "app/log/app_log.h"
 
@@ -21,7 +20,8 @@ std::string SlackTokenStore::readFailedLine(std::string_view teamID, std::int32_
     return "SlackTokenStore: read failed for " + std::string(teamID) + " (" + std::to_string(status) + ")";
 }
 
-SlackTokenStore::SlackTokenStore() : m_store(std::make_shared<const SecretStore>(kService, kSchemaName)) {
+SlackTokenStore::SlackTokenStore()
+    : m_store(std::make_shared<const SecretStore>(kService, kSchemaName)) {
     m_worker.setMaxThreadCount(1);
 }
 

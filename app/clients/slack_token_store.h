@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QFuture>
+#include <QThreadPool>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <QFuture>
-#include <QThreadPool>
 
 #include "app/clients/keychain_error.h"
 #include "app/clients/secret_store.h"
