@@ -1,11 +1,15 @@
 #include "app/clients/slack_token_store.h"
 
+#include <QCoreApplication>
+#include <QCoroFuture>
+#include <QCoroTask>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusVirtualObject>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -129,16 +133,41 @@ TEST(SlackTokenStore, SharesItemsWithSecretTool) {
     EXPECT_EQ(binary.error->status, KeychainError::kStatusBadSecret);
 }
 
+TEST(SlackTokenStore, AwaitedInACoroutineWhileTheEventLoopRuns) {
+    SlackTokenStore store;
+    std::optional<std::string> token;
+    bool done = false;
+    auto flow = [&]() -> QCoro::Task<> {
+        const auto error = co_await store.write(SecretText(std::string_view("xoxp-awaited")), "T1");
+        const SecretLookup lookup = co_await store.read("T1");
+        token = !error && lookup.found() ? std::optional<std::string>(lookup.secret->view()) : std::nullopt;
+        done = true;
+    };
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(0);
+    const QCoro::Task<> running = flow();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_EQ(token, "xoxp-awaited");
+    EXPECT_GT(ticks, 0) << "the event loop kept running while the keyring was asked";
+}
+
 /// Stands in for GNOME's system prompter (the program that draws unlock dialogs) and counts the keyring
 /// daemon's calls to it: every prompt the daemon tries to show arrives here. It answers on a thread of its
 /// own, so it hears the daemon even while the test waits.
 class PromptRecorder final : public QDBusVirtualObject {
 public:
     PromptRecorder() {
-        m_thread.start();
-        moveToThread(&m_thread);
         m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("prompter"));
         EXPECT_TRUE(m_bus.registerVirtualObject(QStringLiteral("/"), this, QDBusConnection::SubPath));
+        // Moved after registering, so that the registration's helper objects move along.
+        m_thread.start();
+        moveToThread(&m_thread);
         EXPECT_TRUE(m_bus.registerService(QStringLiteral("org.gnome.keyring.SystemPrompter")));
     }
     ~PromptRecorder() override {
