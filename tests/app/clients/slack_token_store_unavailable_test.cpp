@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/clients/slack_token_store.h"
-#include "tests/app/clients/token_store_test_support.h"
+#include "tests/support/keyring_test_support.h"
 
 // A session bus with no Secret Service on it (no keyring daemon installed or running): every call fails
 // with the "unavailable" status, and a read is never mistaken for a missing item.
