@@ -26,6 +26,7 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
     rm -rf "$home"
 }
@@ -37,11 +38,11 @@ export XDG_RUNTIME_DIR="$home/run" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME=
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 
 if [ "${NIMBREL_TEST_KEYRING:-0}" = 1 ]; then
-    # --unlock reads the password of the login keyring from standard input and creates it unlocked.
-    eval "$(printf 'test-password' | gnome-keyring-daemon --unlock --components=secrets)"
-    export GNOME_KEYRING_CONTROL
-    keyring_pid="$(pgrep -n -u "$(id -u)" -f 'gnome-keyring-daemon --unlock --components=secrets' || true)"
-    [ -n "$keyring_pid" ] && pids+=("$keyring_pid")
+    # --unlock reads the password of the login keyring from standard input and creates it unlocked. The
+    # daemon stays in the foreground, so that $! is its pid: tests run in parallel, each with a daemon of
+    # its own, and looking one up by name could find (and later end) another test's.
+    printf 'test-password' | gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null &
+    pids+=("$!")
     if ! timeout 10 gdbus wait --session --timeout 10 org.freedesktop.secrets; then
         echo "run-in-session-bus: the keyring daemon did not appear on the bus" >&2
         exit 1
