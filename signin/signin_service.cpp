@@ -207,7 +207,10 @@ SigninResponse SigninService::start(const SigninRequest& request, const std::vec
     }
     switch (m_store.start(*state, m_clock())) {
     case SignInStore::StartResult::full: {
-        m_log("start: refused a sign-in: " + std::to_string(m_config.maxSignIns) + " are already in flight");
+        // Once per episode of being full, not once per refused request: a flood must not flood the log.
+        if (!m_reportedFull.exchange(true)) {
+            m_log("start: refusing new sign-ins: " + std::to_string(m_config.maxSignIns) + " are already in flight");
+        }
         SigninResponse busy = page(503, kBusyTitle, kBusyMessage);
         busy.headers.emplace_back("Retry-After", "60");
         return busy;
@@ -215,6 +218,7 @@ SigninResponse SigninService::start(const SigninRequest& request, const std::vec
     case SignInStore::StartResult::alreadyUsed:
         return page(409, kExpiredTitle, kExpiredMessage);
     case SignInStore::StartResult::accepted:
+        m_reportedFull = false;
         break;
     }
     const Url authorize = m_config.slackAuthorizeURL.withQueryItems({

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -87,6 +88,7 @@ private:
     AddressRateLimiter m_startLimiter;
     AddressRateLimiter m_callbackLimiter;
     AddressRateLimiter m_claimLimiter;
+    std::atomic<bool> m_reportedFull{false};
 };
 
 } // namespace nimbrel
