@@ -12,6 +12,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     # fuzzing (libFuzzer) and the sanitizer runtimes
     clang libclang-rt-14-dev
+    # the sign-in service (nimbrel-signin) and its fake Slack OAuth server: HTTP through cpp-httplib, and the
+    # trust store for the service's HTTPS calls to Slack
+    libcpp-httplib-dev ca-certificates
 )
 
 missing=()
