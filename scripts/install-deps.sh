@@ -16,6 +16,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev qcoro-qt6-dev libsecret-1-dev
     # tests with real parts: a private session bus, a keyring daemon, loopback HTTP servers
     dbus gnome-keyring libsecret-tools libglib2.0-bin libcpp-httplib-dev procps
+    # the sign-in service (nimbrel-signin) and its fake Slack OAuth server: HTTP through cpp-httplib, and the
+    # trust store for the service's HTTPS calls to Slack
+    libcpp-httplib-dev ca-certificates
 )
 
 missing=()
