@@ -16,6 +16,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev qcoro-qt6-dev libsecret-1-dev
     # tests with real parts: a private session bus, a keyring daemon, loopback HTTP servers
     dbus gnome-keyring libsecret-tools libglib2.0-bin libcpp-httplib-dev procps
+    # player sources: a real MPRIS client that the fake player is checked against
+    playerctl
 )
 
 missing=()
