@@ -22,7 +22,8 @@ public:
     virtual PlayerSourceID id() const = 0;
     /// Reads the player's state; blocks until it answers. Never fails: problems become readings.
     virtual NowPlaying read() = 0;
-    /// Starts calling `handler` on each change; call on the main thread. Starting again replaces it.
+    /// Starts calling `handler` on each change; call on the main thread, before the first read, so that no
+    /// change between the two is missed. Starting again replaces the handler (one subscription).
     virtual void startObserving(ChangeHandler handler) = 0;
     /// Stops that.
     virtual void stopObserving() = 0;

@@ -6,6 +6,8 @@
 #include <thread>
 #include <utility>
 
+#include <pthread.h>
+
 namespace nimbrel {
 
 // Shared with the threads, which are detached: a thread stuck in a player's call may outlive the pool.
@@ -21,6 +23,7 @@ struct ReadingPool::State {
 namespace {
 
 void work(const std::shared_ptr<ReadingPool::State>& state, std::function<void()> first) {
+    pthread_setname_np(pthread_self(), "player-read");
     std::function<void()> job = std::move(first);
     for (;;) {
         job();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 #include <utility>
@@ -114,6 +115,10 @@ std::optional<Artwork> ScriptedPlayerSource::artworkFromAddress(std::string_view
         return Artwork{Artwork::Url{url.toString(QUrl::FullyEncoded).toStdString()}};
     }
     if (scheme == QLatin1String("file") && url.isLocalFile()) {
+        // Regular files only: opening a FIFO or a device could block the reading thread indefinitely.
+        if (!QFileInfo(url.toLocalFile()).isFile()) {
+            return std::nullopt;
+        }
         QFile file(url.toLocalFile());
         if (!file.open(QIODevice::ReadOnly)) {
             return std::nullopt;

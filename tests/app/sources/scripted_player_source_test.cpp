@@ -4,6 +4,8 @@
 #include <fstream>
 #include <future>
 
+#include <sys/stat.h>
+
 #include "tests/app/sources/sources_test_support.h"
 
 namespace nimbrel::testing {
@@ -182,6 +184,8 @@ TEST_F(ScriptedPlayerSourceTest, ArtworkByAddress) {
     const auto big = folder / "huge.jpg";
     std::ofstream(big).close();
     std::filesystem::resize_file(big, ScriptedPlayerSource::kMaxArtworkFileBytes + 1);
+    const auto fifo = folder / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const auto fileUrl = [](const std::filesystem::path& p) {
         return "file://" + p.string();
     };
@@ -195,6 +199,7 @@ TEST_F(ScriptedPlayerSourceTest, ArtworkByAddress) {
         {fileUrl(small), Artwork{Artwork::Data{{'J', 'P', 'E', 'G', 'D', 'A', 'T', 'A'}}}},
         {fileUrl(big), std::nullopt},
         {fileUrl(folder / "missing.jpg"), std::nullopt},
+        {fileUrl(fifo), std::nullopt}, // would block the reading thread
     };
     for (const auto& [address, expected] : cases) {
         EXPECT_EQ(ScriptedPlayerSource::artworkFromAddress(address), expected) << address;
