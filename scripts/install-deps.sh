@@ -19,6 +19,8 @@ packages=(
     # the sign-in service (nimbrel-signin) and its fake Slack OAuth server: HTTP through cpp-httplib, and the
     # trust store for the service's HTTPS calls to Slack
     libcpp-httplib-dev ca-certificates
+    # player sources: a real MPRIS client that the fake player is checked against
+    playerctl
 )
 
 missing=()
