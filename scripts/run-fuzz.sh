@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every fuzz target (clang, libFuzzer, ASan, UBSan) and runs each for the given seconds on a scratch
-# copy of its seed corpus. Exits non-zero on any finding; crash inputs are kept in build/fuzz/findings/.
+# copy of its seed corpus (inputs up to 16 KiB, so deeply nested documents are reached). Exits non-zero on any finding; crash inputs are kept in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -14,7 +14,7 @@ for target in build/fuzz/fuzz/fuzz_*; do
     work=$(mktemp -d)
     cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
     echo "== $name: ${seconds}s"
-    if ! "$target" "$work" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    if ! "$target" "$work" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$findings/$name-" 2>"$work.log"; then
         status=1
         tail -n 40 "$work.log"
