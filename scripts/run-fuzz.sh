@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every fuzz target (clang, libFuzzer, ASan, UBSan) and runs each for the given seconds on a scratch
-# copy of its seed corpus (inputs up to 16 KiB, so deeply nested documents are reached). Exits non-zero on any finding; crash inputs are kept in build/fuzz/findings/.
+# copy of its seed corpus. Exits non-zero on any finding; crash inputs are kept in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
