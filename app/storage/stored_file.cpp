@@ -37,9 +37,10 @@ std::optional<FileError> StoredFile::createIfMissing(std::string_view bytes) {
     if (std::optional<FileError> error = m_folder.create()) {
         return FileError{path(), "create", error->code, error->reason};
     }
+    // A lock that cannot be had (a read-only folder) is reported for the file the user knows.
     std::variant<FolderLock, FileError> lock = FolderLock::acquire(m_folder.path());
     if (FileError* error = std::get_if<FileError>(&lock)) {
-        return std::move(*error);
+        return FileError{path(), "create", error->code, error->reason};
     }
     std::optional<FileError> error = AtomicFile::create(path(), bytes);
     if (error && error->isAlreadyThere()) {
@@ -63,7 +64,7 @@ std::optional<FileError> StoredFile::saveLocked(std::string_view bytes) {
     }
     std::variant<FolderLock, FileError> lock = FolderLock::acquire(m_folder.path());
     if (FileError* error = std::get_if<FileError>(&lock)) {
-        return std::move(*error);
+        return FileError{file, "write", error->code, error->reason};
     }
     const std::optional<FileStamp> onDisk = FileStamp::of(file);
     if (m_unreadable) {

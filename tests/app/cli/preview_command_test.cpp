@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include "core/config/built_in_config.h"
 #include "tests/app/cli/cli_test_support.h"
@@ -183,6 +184,21 @@ TEST_F(PreviewCommandTest, AnUnwritableFolderIsReportedOnceAndTheBuiltInConfigur
     EXPECT_EQ(result.err, "nimbrel preview: config: could not write the built-in configuration \u2014 couldn\u2019t "
                           "create \u201C" +
                               file + "\u201D: Not a directory\n");
+}
+
+TEST_F(PreviewCommandTest, AReadOnlyFolderIsReportedOnce) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    std::filesystem::create_directories(folder / "home");
+    std::filesystem::permissions(folder / "home",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const CommandResult result = preview({"--artist", "Ames", "--track", "Song"});
+    std::filesystem::permissions(folder / "home", std::filesystem::perms::owner_all);
+    EXPECT_EQ(result.status, PreviewCommand::kExitMatched);
+    EXPECT_EQ(result.err, "nimbrel preview: config: could not write the built-in configuration \u2014 couldn\u2019t "
+                          "create \u201C" +
+                              (folder / "home" / "config.json").string() + "\u201D: Permission denied\n");
 }
 
 TEST_F(PreviewCommandTest, ATrackTitledLikeAnOptionIsPreviewedNotTakenForHelp) {
