@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/storage/app_state_store.h"
 #include "app/storage/config_store.h"
@@ -56,10 +57,16 @@ const StoreCase kStores[] = {
 // A file that cannot be used is never lost, whichever store owns it and whatever is wrong with it.
 TEST(Stores, EachKeepsAnUnusableFileAsideBeforeReplacingItAndLogsWhere) {
     for (const StoreCase& store : kStores) {
-        for (const std::string_view kind : {"undecodable", "folder", "pipe"}) {
+        for (const std::string_view kind : {"undecodable", "folder", "pipe", "forbidden"}) {
+            if (kind == "forbidden" && ::geteuid() == 0) {
+                continue; // root reads any file
+            }
             TemporaryFolder folder;
             const std::filesystem::path file = folder / store.name;
-            if (kind == "undecodable") {
+            if (kind == "forbidden") {
+                writeBytes(file, "{}");
+                ::chmod(file.c_str(), 0);
+            } else if (kind == "undecodable") {
                 writeBytes(file, "[\"not the right shape\"]");
             } else if (kind == "folder") {
                 std::filesystem::create_directory(file);
@@ -76,8 +83,10 @@ TEST(Stores, EachKeepsAnUnusableFileAsideBeforeReplacingItAndLogsWhere) {
                 EXPECT_EQ(readBytes(kept), "[\"not the right shape\"]") << store.name;
             } else if (kind == "folder") {
                 EXPECT_EQ(readBytes(kept / "precious"), "user data") << store.name;
-            } else {
+            } else if (kind == "pipe") {
                 EXPECT_TRUE(std::filesystem::is_fifo(kept)) << store.name;
+            } else {
+                EXPECT_EQ(std::filesystem::file_size(kept), 2u) << store.name;
             }
             ASSERT_FALSE(log.lines.empty()) << store.name << " " << kind;
             const auto& [level, line] = log.lines.back();
