@@ -239,7 +239,7 @@ std::filesystem::path AtomicFile::finalTarget(const std::filesystem::path& path)
         }
         current = target.is_absolute() ? target : folderOf(current) / target;
     }
-    // A loop of links: writing to the name itself fails with the system's own ELOOP.
+    // A loop of links leads nowhere: the name itself is what can be written.
     return path;
 }
 

@@ -31,34 +31,20 @@ protected:
 
 // ---- Documents that do not decode name the place ----------------------------------------------------
 
-TEST_F(CheckConfigCommandTest, NamesTheLocationOfEachKindOfFault) {
-    struct Case {
-        std::string name;
-        std::string document;
-        std::string location;
+// Where each kind of fault is located is the decoder's business (its own tests cover it); the command
+// prints that location after the file's path, on one line.
+TEST_F(CheckConfigCommandTest, NamesTheFileAndTheLocationOnOneLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"vibes": [{"name": "e", "status_text": "f"}]})", "vibes[0].status_emoji: required text is missing"},
+        {"{\n  \"vibes\": [,]\n}", "line 2, column 13: "},
     };
-    const std::vector<Case> cases = {
-        {"type error", R"({"poll_seconds": "often"})", "poll_seconds: "},
-        {"type error deep inside",
-         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:", "match": ["rock", 7]}]})",
-         "vibes[0].match[1]: "},
-        {"missing required key",
-         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:"},
-                       {"name": "c", "status_text": "d", "status_emoji": ":y:"},
-                       {"name": "e", "status_text": "f"}]})",
-         "vibes[2].status_emoji: "},
-        {"missing theme name", R"({"custom_themes": [{"id": "mine"}]})", "custom_themes[0].name: "},
-        {"syntax error", "{\n  \"theme\": \"plain\",\n  \"vibes\": [,]\n}", "line 3, column 13: "},
-        {"empty file", "", "line 1, column 1: "},
-    };
-    for (const Case& c : cases) {
-        const std::string path = fileWith(c.document);
+    for (const auto& [document, location] : cases) {
+        const std::string path = fileWith(document);
         const CommandResult result = checkConfig({path});
-        EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid) << c.name;
-        EXPECT_TRUE(result.out.empty()) << c.name;
-        EXPECT_EQ(result.err.rfind("nimbrel check-config: " + path + ": " + c.location, 0), 0u)
-            << c.name << ": " << result.err;
-        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << c.name << ": one line";
+        EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid) << document;
+        EXPECT_TRUE(result.out.empty()) << document;
+        EXPECT_TRUE(result.err.starts_with("nimbrel check-config: " + path + ": " + location)) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
 }
 
