@@ -5,6 +5,7 @@
 
 #include "core/config/built_in_config.h"
 #include "core/config/vibe_config.h"
+#include "core/genres/genre_cache.h"
 #include "core/ownership/app_state.h"
 
 namespace nimbrel {
@@ -47,6 +48,21 @@ void stateDecode(benchmark::State& state) {
     }
 }
 BENCHMARK(stateDecode);
+
+// The doctor lists every genre of the cache; a cache of many distinct genres must not take quadratic time.
+void observedGenres(benchmark::State& state) {
+    const Instant now{std::chrono::sys_days(std::chrono::December / 1 / 2026)};
+    GenreCache cache;
+    for (std::int64_t index = 0; index < state.range(0); ++index) {
+        cache.record("genre " + std::to_string(index), "artist " + std::to_string(index), now);
+    }
+    for (auto _ : state) {
+        std::vector<std::string> genres = cache.observedGenres();
+        benchmark::DoNotOptimize(genres);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(observedGenres)->RangeMultiplier(4)->Range(1000, 64000)->Complexity()->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace nimbrel

@@ -14,7 +14,7 @@ for target in build/fuzz/fuzz/fuzz_*; do
     work=$(mktemp -d)
     cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
     echo "== $name: ${seconds}s"
-    if ! "$target" "$work" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    if ! "$target" "$work" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$findings/$name-" 2>"$work.log"; then
         status=1
         tail -n 40 "$work.log"

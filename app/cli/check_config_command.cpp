@@ -6,7 +6,7 @@
 
 #include "app/cli/command_line.h"
 #include "app/storage/app_folder.h"
-#include "app/storage/atomic_file.h"
+#include "app/storage/config_store.h"
 #include "core/config/config_decode_report.h"
 #include "core/config/vibe_config.h"
 
@@ -55,20 +55,13 @@ int CheckConfigCommand::run(const std::vector<std::string>& arguments, std::ostr
     const std::filesystem::path file = parsed.positionals.empty()
                                            ? AppFolder::fromEnvironment().path() / AppFolder::kConfigFileName
                                            : std::filesystem::path(parsed.positionals.front());
-    FileReadResult contents = AtomicFile::read(file);
-    if (const FileError* error = std::get_if<FileError>(&contents)) {
-        err << kCommandPrefix << error->description() << '\n';
-        if (error->isNotFound() && parsed.positionals.empty()) {
+    const ConfigReading reading = ConfigStore::read(file);
+    const ConfigDecodeReport& report = reading.report;
+    if (!report.isReadable()) {
+        err << kCommandPrefix << reading.failure(file) << '\n';
+        if (!reading.file.isFound() && parsed.positionals.empty()) {
             err << kCommandPrefix << kNoFileYet << '\n';
         }
-        return kExitInvalid;
-    }
-
-    const ConfigDecodeReport report = ConfigDecodeReport::decoding(std::get<std::string>(contents));
-    if (!report.isReadable()) {
-        const DecodeError& error = *report.error;
-        err << kCommandPrefix << file.string() << ": " << (error.location().empty() ? "" : error.location() + ": ")
-            << error.reason() << '\n';
         return kExitInvalid;
     }
     out << file.string() << ": " << summary(*report.config) << '\n';

@@ -28,14 +28,21 @@ std::string inQuotes(std::string_view text) {
 ParsedArguments parseArguments(const std::vector<std::string>& arguments, std::span<const OptionSpec> options,
                                std::size_t maxPositionals) {
     ParsedArguments parsed;
-    // A request for help wins over every other mistake on the line: it is what the user needs then.
-    for (const std::string& argument : arguments) {
+    // A request for help wins over every other mistake on the line: it is what the user needs then. The
+    // value of an option is no request for help, though: `--track -h` previews a track titled "-h".
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--") {
             break;
         }
         if (argument == "--help" || argument == "-h") {
             parsed.helpRequested = true;
             return parsed;
+        }
+        const auto spec = std::find_if(options.begin(), options.end(),
+                                       [&argument](const OptionSpec& option) { return option.name == argument; });
+        if (spec != options.end() && spec->takesValue) {
+            ++i;
         }
     }
 

@@ -1,8 +1,12 @@
 #include "app/cli/dispatch.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <sstream>
+#include <system_error>
 
 #include "app/cli/command_line.h"
+#include "app/cli/terminal_text.h"
 
 namespace nimbrel::cli {
 
@@ -43,6 +47,27 @@ int runNimbrel(std::span<const Command> commands, const std::vector<std::string>
         return kExitUsage;
     }
     return command->run(std::vector<std::string>(arguments.begin() + 1, arguments.end()), out, err);
+}
+
+int runAndPrint(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
+                std::ostream& err) {
+    // The commands print little; gathering it first lets one place clean it and check that it arrived.
+    std::ostringstream commandOut;
+    std::ostringstream commandErr;
+    const int status = runNimbrel(commands, arguments, commandOut, commandErr);
+    errno = 0;
+    out << TerminalText::printable(commandOut.view());
+    out.flush();
+    const int outError = errno;
+    err << TerminalText::printable(commandErr.view());
+    err.flush();
+    if (!out) {
+        err << "nimbrel: couldn\u2019t write the output"
+            << (outError != 0 ? ": " + std::error_code(outError, std::generic_category()).message() : "") << '\n';
+        err.flush();
+        return kExitOutputFailed;
+    }
+    return status;
 }
 
 } // namespace nimbrel::cli

@@ -20,6 +20,9 @@ struct Command {
 /// The exit status of a command line the program does not understand.
 inline constexpr int kExitUsage = 2;
 
+/// The exit status when the output could not be written (a full disk, a closed pipe).
+inline constexpr int kExitOutputFailed = 1;
+
 /// Prints the program's usage and the list of `commands`.
 void printUsage(std::span<const Command> commands, std::ostream& out);
 
@@ -28,5 +31,11 @@ void printUsage(std::span<const Command> commands, std::ostream& out);
 /// exit status.
 int runNimbrel(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
                std::ostream& err);
+
+/// Runs `runNimbrel`, then writes what the command printed to `out` and `err` with control characters
+/// made visible (`TerminalText::printable`), and flushes. Returns `kExitOutputFailed`, after saying so on
+/// `err`, when the output could not be written, whatever the command's own status was.
+int runAndPrint(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
+                std::ostream& err);
 
 } // namespace nimbrel::cli

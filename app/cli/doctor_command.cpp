@@ -5,10 +5,8 @@
 
 #include "app/cli/command_line.h"
 #include "app/storage/app_state_store.h"
-#include "app/storage/atomic_file.h"
+#include "app/storage/config_store.h"
 #include "app/storage/genre_cache_store.h"
-#include "app/storage/loaded_file.h"
-#include "core/config/built_in_config.h"
 
 namespace nimbrel::cli {
 namespace {
@@ -20,32 +18,16 @@ constexpr std::string_view kBuiltInOrigin = "the built-in vibes: config.json doe
 constexpr std::string_view kFallbackOrigin = "the built-in vibes, which the program uses while config.json is "
                                              "unreadable";
 
-DoctorFile fileCondition(std::string_view name, bool found, const std::optional<std::string>& problem) {
-    if (!found) {
+DoctorFile fileCondition(std::string_view name, const FileReading& file) {
+    switch (file.condition) {
+    case FileReading::Condition::missing:
         return {std::string(name), DoctorFile::Condition::missing, ""};
-    }
-    if (problem) {
-        return {std::string(name), DoctorFile::Condition::unreadable, *problem};
+    case FileReading::Condition::unreadable:
+        return {std::string(name), DoctorFile::Condition::unreadable, file.problem.value_or("")};
+    case FileReading::Condition::present:
+        break;
     }
     return {std::string(name), DoctorFile::Condition::present, ""};
-}
-
-// The configuration as the program's loader would settle on it, read without its first-run write.
-DoctorFile readConfig(const std::filesystem::path& file, DoctorInputs& inputs) {
-    const std::string_view name = AppFolder::kConfigFileName;
-    LoadedFile loaded;
-    if (const std::optional<std::string> bytes = loaded.read(file)) {
-        try {
-            inputs.config = VibeConfig::decode(*bytes);
-            inputs.configOrigin = std::string(name);
-            return fileCondition(name, true, std::nullopt);
-        } catch (const DecodeError& decodeError) {
-            loaded.noteUndecodable(decodeError);
-        }
-    }
-    inputs.config = builtInConfig().value_or(VibeConfig());
-    inputs.configOrigin = loaded.fileFound ? kFallbackOrigin : kBuiltInOrigin;
-    return fileCondition(name, loaded.fileFound, loaded.problem);
 }
 
 } // namespace
@@ -54,17 +36,20 @@ DoctorInputs gatherDoctorInputs(const AppFolder& folder, Instant now) {
     DoctorInputs inputs;
     inputs.folder = folder.path();
     inputs.now = now;
-    // Paths are joined by hand rather than located: locating creates the folder, and the doctor only looks.
-    inputs.files.push_back(readConfig(folder.path() / AppFolder::kConfigFileName, inputs));
+    // Each file is read as the program reads it, but the doctor only looks: nothing is created or written.
+    ConfigReading config = ConfigStore::read(folder.file(AppFolder::kConfigFileName));
+    inputs.files.push_back(fileCondition(AppFolder::kConfigFileName, config.file));
+    inputs.config = std::move(config.config);
+    inputs.configOrigin = config.report.config    ? std::string(AppFolder::kConfigFileName)
+                          : config.file.isFound() ? std::string(kFallbackOrigin)
+                                                  : std::string(kBuiltInOrigin);
 
-    AppStateStore::Loaded state = AppStateStore::load(folder.path() / AppFolder::kStateFileName, {});
-    inputs.files.push_back(fileCondition(AppFolder::kStateFileName, state.fileFound, state.problem));
-    inputs.state.state = std::move(state.state);
-    inputs.state.discardedSelfSnapshots = std::move(state.discardedSelfSnapshots);
-    inputs.state.unreadableRecords = std::move(state.unreadableRecords);
+    AppStateStore::Reading state = AppStateStore::read(folder.file(AppFolder::kStateFileName));
+    inputs.files.push_back(fileCondition(AppFolder::kStateFileName, state.file));
+    inputs.state = std::move(state.state);
 
-    GenreCacheStore::Loaded cache = GenreCacheStore::load(folder.path() / AppFolder::kGenreCacheFileName, {});
-    inputs.files.push_back(fileCondition(AppFolder::kGenreCacheFileName, cache.fileFound, cache.problem));
+    GenreCacheStore::Reading cache = GenreCacheStore::read(folder.file(AppFolder::kGenreCacheFileName));
+    inputs.files.push_back(fileCondition(AppFolder::kGenreCacheFileName, cache.file));
     inputs.genreCache = std::move(cache.cache);
     return inputs;
 }

@@ -61,6 +61,17 @@ std::vector<std::string> teamIDsToShow(const DoctorInputs& inputs) {
     return teamIDs;
 }
 
+// Whether a decode error's key path lies in the record of `teamID`: "workspaces.T1" or below it, but not
+// "workspaces.T12".
+bool isInRecord(std::string_view location, std::string_view teamID) {
+    const std::string record = std::string(AppState::kWorkspacesKey) + "." + std::string(teamID);
+    if (!location.starts_with(record)) {
+        return false;
+    }
+    const std::string_view rest = location.substr(record.size());
+    return rest.empty() || rest.front() == '.' || rest.front() == '[';
+}
+
 const SlackAccount* accountFor(const VibeConfig& config, std::string_view teamID) {
     const auto found = std::find_if(config.slackAccounts.begin(), config.slackAccounts.end(),
                                     [&](const SlackAccount& account) { return account.teamID == teamID; });
@@ -107,7 +118,7 @@ void writeWorkspace(std::ostream& out, const DoctorInputs& inputs, const std::st
         std::find(inputs.state.discardedSelfSnapshots.begin(), inputs.state.discardedSelfSnapshots.end(), teamID) !=
         inputs.state.discardedSelfSnapshots.end();
     for (const DecodeError& error : inputs.state.unreadableRecords) {
-        if (error.location().starts_with(std::string(AppState::kWorkspacesKey) + "." + teamID)) {
+        if (isInRecord(error.location(), teamID)) {
             out << "    Record unreadable in state.json (" << error.location() << ": " << error.reason()
                 << "); treated as empty\n";
         }

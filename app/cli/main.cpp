@@ -24,7 +24,7 @@ const Command kCommands[] = {
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
-        return runNimbrel(kCommands, arguments, std::cout, std::cerr);
+        return runAndPrint(kCommands, arguments, std::cout, std::cerr);
     } catch (const std::exception& error) {
         // The commands report every failure they expect; this is the last line of defence.
         std::cerr << "nimbrel: unexpected error: " << error.what() << '\n';

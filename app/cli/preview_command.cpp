@@ -8,10 +8,8 @@
 
 #include "app/cli/command_line.h"
 #include "app/storage/app_folder.h"
-#include "app/storage/atomic_file.h"
 #include "app/storage/config_store.h"
 #include "core/config/vibe_config.h"
-#include "core/json/decode_error.h"
 #include "core/matching/vibe_engine.h"
 #include "core/rendering/slack_emoji.h"
 #include "core/rendering/status_text.h"
@@ -27,25 +25,20 @@ constexpr std::array kOptions = {
     OptionSpec{"--config", true, false}, OptionSpec{"--json", false, false},
 };
 
-// The configuration to preview with, or the exit status when there is none to be had.
-std::variant<VibeConfig, int> loadConfig(const std::optional<std::string>& file, std::ostream& err) {
+// The configuration to preview with, and the exit status when the file could not be used.
+std::variant<VibeConfig, int> loadConfig(const std::optional<std::string>& file, std::ostream& err, int& fileStatus) {
     if (file) {
-        FileReadResult contents = AtomicFile::read(*file);
-        if (const FileError* error = std::get_if<FileError>(&contents)) {
-            err << kCommandPrefix << error->description() << '\n';
+        ConfigReading reading = ConfigStore::read(*file);
+        if (!reading.report.config) {
+            err << kCommandPrefix << reading.failure(*file) << '\n';
             return PreviewCommand::kExitFileError;
         }
-        try {
-            return VibeConfig::decode(std::get<std::string>(contents));
-        } catch (const DecodeError& error) {
-            err << kCommandPrefix << *file << ": " << (error.location().empty() ? "" : error.location() + ": ")
-                << error.reason() << '\n';
-            return PreviewCommand::kExitFileError;
-        }
+        return std::move(reading.config);
     }
 
     // The user's file, loaded exactly as the program loads it. The program falls back silently; a
-    // preview says so, because the user is looking at what their file would do.
+    // preview says so, because the user is looking at what their file would do, and its exit status
+    // says so to a script.
     const LogSink log = [&err](LogLevel level, std::string_view line) {
         if (level != LogLevel::debug) {
             err << kCommandPrefix << line << '\n';
@@ -56,6 +49,7 @@ std::variant<VibeConfig, int> loadConfig(const std::optional<std::string>& file,
     if (const std::optional<UnreadableConfig>& unreadable = store.unreadable()) {
         err << kCommandPrefix << "warning: " << store.path().string() << ' ' << PreviewCommand::kFallbackWarning
             << unreadable->description() << '\n';
+        fileStatus = PreviewCommand::kExitFileError;
     }
     return config;
 }
@@ -99,7 +93,8 @@ int PreviewCommand::run(const std::vector<std::string>& arguments, std::ostream&
         return kExitMatched;
     }
 
-    std::variant<VibeConfig, int> loaded = loadConfig(parsed.value("--config"), err);
+    int fileStatus = kExitMatched;
+    std::variant<VibeConfig, int> loaded = loadConfig(parsed.value("--config"), err, fileStatus);
     if (const int* status = std::get_if<int>(&loaded)) {
         return *status;
     }
@@ -115,7 +110,7 @@ int PreviewCommand::run(const std::vector<std::string>& arguments, std::ostream&
         } else {
             out << kNoVibe << '\n';
         }
-        return kExitNoVibe;
+        return fileStatus != kExitMatched ? fileStatus : kExitNoVibe;
     }
 
     const Vibe& vibe = resolution->vibe;
@@ -131,7 +126,7 @@ int PreviewCommand::run(const std::vector<std::string>& arguments, std::ostream&
         object["theme"] = theme.name;
         object["length"] = length;
         out << dumped(object) << '\n';
-        return kExitMatched;
+        return fileStatus;
     }
 
     const std::string glyph = SlackEmoji::display(vibe.statusEmoji);
@@ -140,7 +135,7 @@ int PreviewCommand::run(const std::vector<std::string>& arguments, std::ostream&
         << "Length:  " << length << " of " << StatusText::slackLimit << " characters\n"
         << "Emoji:   " << vibe.statusEmoji << (glyph != vibe.statusEmoji ? " " + glyph : "") << '\n'
         << "Theme:   " << theme.name << '\n';
-    return kExitMatched;
+    return fileStatus;
 }
 
 int runPreview(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

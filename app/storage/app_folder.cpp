@@ -1,15 +1,21 @@
 #include "app/storage/app_folder.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "app/storage/atomic_file.h"
 
 namespace nimbrel {
 namespace {
+
+constexpr mode_t kFolderMode = 0700;
 
 std::optional<std::string> processVariable(std::string_view name) {
     const char* value = std::getenv(std::string(name).c_str());
@@ -64,12 +70,34 @@ std::filesystem::path AppFolder::defaultPath(const Environment& environment) {
     return std::filesystem::path(userHome.value_or(".")) / ".config" / kFolderName;
 }
 
-std::filesystem::path AppFolder::locate(std::string_view fileName) const {
-    // Creating an existing folder is a no-op, so this runs on every call: a folder deleted while the
-    // program runs comes back at the next save.
-    std::error_code ignored;
-    std::filesystem::create_directories(m_path, ignored);
-    return m_path / fileName;
+std::optional<FileError> AppFolder::create() const {
+    // Each missing component is made 0700 (before the umask), from the outermost inwards.
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path current = m_path; !current.empty(); current = current.parent_path()) {
+        struct stat status {};
+        if (::stat(current.c_str(), &status) == 0) {
+            if (!S_ISDIR(status.st_mode)) {
+                return FileError{current, "create", std::make_error_code(std::errc::not_a_directory)};
+            }
+            break;
+        }
+        missing.push_back(current);
+        if (current == current.parent_path()) {
+            break;
+        }
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        if (::mkdir(folder->c_str(), kFolderMode) != 0 && errno != EEXIST) {
+            return FileError::fromErrno(*folder, "create");
+        }
+    }
+    return std::nullopt;
+}
+
+void AppFolder::open() const {
+    if (!create()) {
+        AtomicFile::removeAbandonedTemporaries(m_path);
+    }
 }
 
 } // namespace nimbrel

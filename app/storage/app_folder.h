@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/storage/file_error.h"
+
 namespace nimbrel {
 
 /// The folder that holds the program's files: config.json, state.json, genre-cache.json and the log.
@@ -32,9 +34,17 @@ public:
 
     const std::filesystem::path& path() const noexcept { return m_path; }
 
-    /// The path of a file in the folder. The folder and its parents are created if missing, so that the
-    /// first write into it can succeed; a failure to create it shows as that write's error.
-    std::filesystem::path locate(std::string_view fileName) const;
+    /// The path of a file in the folder; touches nothing.
+    std::filesystem::path file(std::string_view fileName) const { return m_path / fileName; }
+
+    /// Creates the folder, and the parents it lacks, private to the user (0700), as the XDG rules ask of
+    /// a folder of private data. An existing folder is left as it is.
+    std::optional<FileError> create() const;
+
+    /// Opens the folder for the program: creates it, then removes the temporary files of saves that
+    /// never finished (their process died), each a copy of private data. A failure to create the folder
+    /// shows as the first write's error.
+    void open() const;
 
 private:
     std::filesystem::path m_path;

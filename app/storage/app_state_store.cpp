@@ -1,41 +1,54 @@
 #include "app/storage/app_state_store.h"
 
-#include "app/storage/atomic_file.h"
+#include <string>
+#include <utility>
 
 namespace nimbrel {
 
-AppStateStore::Loaded AppStateStore::load(const std::filesystem::path& file, const LogSink& log) {
-    Loaded loaded;
-    const std::optional<std::string> bytes = loaded.read(file);
-    if (!bytes) {
-        return loaded;
-    }
-    try {
-        AppStateReading reading = AppState::decode(*bytes);
-        loaded.state = std::move(reading.state);
-        loaded.discardedSelfSnapshots = std::move(reading.discardedSelfSnapshots);
-        loaded.unreadableRecords = std::move(reading.unreadableRecords);
-    } catch (const DecodeError& error) {
-        // The program starts over with the empty state and says nothing; the reason is only kept for the
-        // doctor, which is where a user asks why a status did not come back.
-        loaded.noteUndecodable(error);
-        return loaded;
-    }
-    if (!loaded.discardedSelfSnapshots.empty() && log) {
-        std::string teamIDs;
-        for (const std::string& teamID : loaded.discardedSelfSnapshots) {
-            teamIDs += (teamIDs.empty() ? "" : ", ") + teamID;
+AppStateStore::AppStateStore(AppFolder folder, LogSink log, StoredFile::Clock clock)
+    : m_log(log)
+    , m_file(std::move(folder), AppFolder::kStateFileName, kMaxBytes, {"AppState", kSaveFailedPrefix}, std::move(log),
+             std::move(clock)) {}
+
+namespace {
+
+AppStateStore::Reading interpret(FileReading file) {
+    AppStateStore::Reading reading;
+    if (file.isUsable()) {
+        try {
+            reading.state = AppState::decode(file.bytes);
+        } catch (const DecodeError& error) {
+            file.noteUndecodable(error);
         }
-        log(LogLevel::info, std::string(kDiscardedSelfSnapshotsLine) + "(" + teamIDs + ")");
     }
-    return loaded;
+    reading.file = std::move(file);
+    return reading;
 }
 
-std::optional<std::string> AppStateStore::save(const AppState& state, const std::filesystem::path& file) {
-    if (const std::optional<FileError> error = AtomicFile::write(file, state.encodedData())) {
-        return error->description();
+} // namespace
+
+AppStateStore::Reading AppStateStore::read(const std::filesystem::path& file) {
+    return interpret(FileReading::of(file, kMaxBytes));
+}
+
+AppStateStore::Reading AppStateStore::load() {
+    Reading reading = interpret(m_file.load());
+    if (reading.file.problem) {
+        m_file.noteUnusable(*reading.file.problem);
     }
-    return std::nullopt;
+    const std::vector<std::string>& discarded = reading.state.discardedSelfSnapshots;
+    if (!discarded.empty() && m_log) {
+        std::string teamIDs;
+        for (const std::string& teamID : discarded) {
+            teamIDs += (teamIDs.empty() ? "" : ", ") + teamID;
+        }
+        m_log(LogLevel::info, std::string(kDiscardedSelfSnapshotsLine) + "(" + teamIDs + ")");
+    }
+    return reading;
+}
+
+std::optional<FileError> AppStateStore::save(const AppState& state) {
+    return m_file.save(state.encodedData());
 }
 
 } // namespace nimbrel

@@ -1,21 +1,24 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/storage/app_folder.h"
+#include "app/storage/file_reading.h"
 #include "app/storage/log_sink.h"
+#include "app/storage/stored_file.h"
+#include "core/config/config_decode_report.h"
 #include "core/config/vibe_config.h"
 
 namespace nimbrel {
 
-/// Why config.json could not be used when it was last loaded.
+/// Why config.json could not be used when it was last read.
 struct UnreadableConfig {
-    /// A key path, "line 3, column 7", or the file's path when it could not be read at all.
+    /// A key path or "line 3, column 7"; empty when the file could not be read at all.
     std::string location;
     /// What is wrong there.
     std::string reason;
@@ -26,6 +29,22 @@ struct UnreadableConfig {
     std::string description() const;
 };
 
+/// config.json as read, without side effects: what the store, the doctor and the commands all go by.
+struct ConfigReading {
+    FileReading file;
+    /// The file's decoding, with what the decoder let pass; empty when the file could not be read.
+    ConfigDecodeReport report;
+    /// Why an existing file could not be used.
+    std::optional<UnreadableConfig> unreadable;
+    /// The configuration the program runs with: the file's, else the built-in one (when the file is
+    /// missing or unusable), else the default value.
+    VibeConfig config;
+
+    /// Why `file` (the path read) gave no configuration, for a command's error line: "couldn’t read
+    /// “…/config.json”: it is a named pipe, not a file" or "…/config.json: vibes[2]: expected an object, …".
+    std::string failure(const std::filesystem::path& path) const;
+};
+
 /// config.json in the program's folder: loading it with its first-run write and fallbacks, and saving it.
 ///
 /// A file that cannot be read or decoded is never lost: loading falls back to the built-in configuration
@@ -34,54 +53,38 @@ struct UnreadableConfig {
 /// the engine owns one.
 class ConfigStore {
 public:
-    /// The clock that stamps the names of kept files.
-    using Clock = std::function<std::chrono::system_clock::time_point()>;
+    using Clock = StoredFile::Clock;
 
+    /// The most config.json may hold; a hand-written file is a few kilobytes.
+    static constexpr std::size_t kMaxBytes = 8 * 1024 * 1024;
     /// Begins every line that reports a failed save; the error's description follows.
     static constexpr std::string_view kSaveFailedPrefix = "applyConfig: save failed \u2014 ";
-    /// Opens the line that reports a kept unreadable file; see `unreadableKeptLine`.
-    static constexpr std::string_view kUnreadableKeptPrefix = "applyConfig: config.json could not be read (";
-    static constexpr std::string_view kUnreadableKeptMiddle = "), so it was kept as \u201C";
-    static constexpr std::string_view kUnreadableKeptSuffix = "\u201D before being replaced";
-    /// Follows `kSaveFailedPrefix` when the unreadable file could not be kept and so was not replaced.
-    static constexpr std::string_view kUnreadableNotKept =
-        "config.json could not be read and no copy of it could be kept, so it was left as it is: ";
     /// Reports that the first-run document could not be written out.
     static constexpr std::string_view kFirstRunWriteFailedPrefix =
         "config: could not write the built-in configuration \u2014 ";
-    /// Between the file's name and the time stamp of a kept unreadable file.
-    static constexpr std::string_view kUnreadableInfix = ".unreadable-";
 
     ConfigStore(AppFolder folder, LogSink log, Clock clock = std::chrono::system_clock::now);
 
-    /// The path of config.json.
-    std::filesystem::path path() const;
+    /// Reads and decodes `file` as the program does, falling back as it does; writes nothing.
+    static ConfigReading read(const std::filesystem::path& file);
 
-    /// Loads the configuration: writes the built-in document first when there is no file; decodes the
-    /// file; falls back to the built-in configuration, and when even that fails to the default value.
-    /// Remembers whether the file was unreadable, and why.
+    /// The path of config.json.
+    std::filesystem::path path() const { return m_file.path(); }
+
+    /// Loads the configuration: writes the built-in document first when there is no file (never over a
+    /// file that appeared meanwhile); reads it as `read` does, and remembers whether it was unusable.
     VibeConfig load();
 
     /// Why the file on disk was unusable at the last load, until a save has kept it aside.
     const std::optional<UnreadableConfig>& unreadable() const noexcept { return m_unreadable; }
 
-    /// Writes `config` over config.json atomically, first keeping an unreadable file aside. On failure
-    /// logs the save-failed line and returns false; the file on disk is then as it was.
-    bool save(const VibeConfig& config);
-
-    /// The error line for a kept unreadable file.
-    static std::string unreadableKeptLine(const UnreadableConfig& why, const std::filesystem::path& copy);
-    /// The UTC time as it appears in a kept file's name: "20261206T191500Z".
-    static std::string timestamp(std::chrono::system_clock::time_point instant);
+    /// Writes `config` over config.json atomically, first keeping an unusable file aside. A failure is
+    /// logged and returned; the file on disk is then as it was.
+    std::optional<FileError> save(const VibeConfig& config);
 
 private:
-    void logLine(LogLevel level, const std::string& line) const;
-    /// Keeps the unreadable file under a new name; false (after logging) when it could not be kept.
-    bool keepUnreadableFile(const std::filesystem::path& file);
-
-    AppFolder m_folder;
     LogSink m_log;
-    Clock m_clock;
+    StoredFile m_file;
     std::optional<UnreadableConfig> m_unreadable;
 };
 

@@ -10,7 +10,7 @@ FileError FileError::fromErrno(std::filesystem::path path, std::string action) {
 }
 
 std::string FileError::description() const {
-    return "couldn\u2019t " + action + " \u201C" + path.string() + "\u201D: " + code.message();
+    return "couldn\u2019t " + action + " \u201C" + path.string() + "\u201D: " + explanation();
 }
 
 } // namespace nimbrel

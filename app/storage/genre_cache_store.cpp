@@ -1,42 +1,48 @@
 #include "app/storage/genre_cache_store.h"
 
-#include "app/storage/atomic_file.h"
+#include <utility>
 
 namespace nimbrel {
+namespace {
 
-GenreCacheStore::Loaded GenreCacheStore::load(const std::optional<std::filesystem::path>& file, const LogSink& log) {
-    Loaded loaded;
-    if (!file) {
-        return loaded;
-    }
-    const std::optional<std::string> bytes = loaded.read(*file);
-    if (!bytes) {
-        return loaded;
-    }
-    try {
-        loaded.cache = GenreCache::decode(*bytes);
-    } catch (const DecodeError& error) {
-        loaded.noteUndecodable(error);
-        if (log) {
-            log(LogLevel::error, kUnreadableLine);
+GenreCacheStore::Reading interpret(FileReading file) {
+    GenreCacheStore::Reading reading;
+    if (file.isUsable()) {
+        try {
+            reading.cache = GenreCache::decode(file.bytes);
+        } catch (const DecodeError& error) {
+            file.noteUndecodable(error);
         }
     }
-    return loaded;
+    reading.file = std::move(file);
+    return reading;
 }
 
-bool GenreCacheStore::save(GenreCache& cache, Instant now, const std::optional<std::filesystem::path>& file,
-                           const LogSink& log) {
-    if (!file) {
-        return false;
-    }
-    cache.prune(now);
-    if (const std::optional<FileError> error = AtomicFile::write(*file, cache.encodedData())) {
-        if (log) {
-            log(LogLevel::error, std::string(kSaveFailedPrefix) + error->description());
+} // namespace
+
+GenreCacheStore::GenreCacheStore(AppFolder folder, LogSink log, StoredFile::Clock clock)
+    : m_log(log)
+    , m_file(std::move(folder), AppFolder::kGenreCacheFileName, kMaxBytes, {"genres", kSaveFailedPrefix},
+             std::move(log), std::move(clock)) {}
+
+GenreCacheStore::Reading GenreCacheStore::read(const std::filesystem::path& file) {
+    return interpret(FileReading::of(file, kMaxBytes));
+}
+
+GenreCacheStore::Reading GenreCacheStore::load() {
+    Reading reading = interpret(m_file.load());
+    if (reading.file.problem) {
+        m_file.noteUnusable(*reading.file.problem);
+        if (m_log) {
+            m_log(LogLevel::error, kUnreadableLine);
         }
-        return false;
     }
-    return true;
+    return reading;
+}
+
+std::optional<FileError> GenreCacheStore::save(GenreCache& cache, Instant now) {
+    cache.prune(now);
+    return m_file.save(cache.encodedData());
 }
 
 } // namespace nimbrel

@@ -23,6 +23,9 @@ public:
     explicit NoticeRecorder(std::vector<ConfigNotice>* sink)
         : m_sink(sink) {}
 
+    /// Whether anybody reads the notices; a value is only formatted for one when this holds.
+    bool isWanted() const noexcept { return m_sink != nullptr; }
+
     void record(ConfigNotice::Kind kind, std::string path, std::string value, std::string replacement = {}) const {
         if (m_sink != nullptr) {
             m_sink->push_back(ConfigNotice{kind, std::move(path), std::move(value), std::move(replacement)});
@@ -77,7 +80,7 @@ WhenMusicStops decodeWhenMusicStops(const JsonObjectReader& reader, const Notice
     const std::optional<std::string> written = reader.optionalString(kWhenMusicStopsKey);
     if (written) {
         if (const auto known = WhenMusicStops::fromRawValue(*written)) {
-            if (reader.value(kClearWhenPausedKey) != nullptr) {
+            if (notices.isWanted() && reader.value(kClearWhenPausedKey) != nullptr) {
                 notices.record(ConfigNotice::Kind::legacyKeyIgnored, std::string(kClearWhenPausedKey),
                                jsonText(*reader.value(kClearWhenPausedKey)));
             }
@@ -101,7 +104,7 @@ WhenMusicStops decodeWhenMusicStops(const JsonObjectReader& reader, const Notice
 std::string decodeStatusFormat(const JsonObjectReader& reader, const NoticeRecorder& notices) {
     const std::optional<std::string> written = reader.optionalString(kStatusFormatKey);
     if (written && !written->empty()) {
-        if (reader.value(kAppendArtistKey) != nullptr) {
+        if (notices.isWanted() && reader.value(kAppendArtistKey) != nullptr) {
             notices.record(ConfigNotice::Kind::legacyKeyIgnored, std::string(kAppendArtistKey),
                            jsonText(*reader.value(kAppendArtistKey)));
         }

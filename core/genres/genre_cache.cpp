@@ -1,6 +1,7 @@
 #include "core/genres/genre_cache.h"
 
 #include <algorithm>
+#include <set>
 
 #include "core/json/iso8601.h"
 #include "core/json/json_reader.h"
@@ -61,12 +62,14 @@ std::size_t GenreCache::freshCount(Instant now) const {
 }
 
 std::vector<std::string> GenreCache::observedGenres() const {
-    std::vector<std::string> genres;
+    // A set removes repeats in n log n; searching the list for each one was quadratic in a large cache.
+    std::set<std::string_view> distinct;
     for (const auto& [artistKey, entry] : entries) {
-        if (entry.genre && std::find(genres.begin(), genres.end(), *entry.genre) == genres.end()) {
-            genres.push_back(*entry.genre);
+        if (entry.genre) {
+            distinct.insert(*entry.genre);
         }
     }
+    std::vector<std::string> genres(distinct.begin(), distinct.end());
     std::stable_sort(genres.begin(), genres.end(), [](const std::string& a, const std::string& b) {
         return Collation::localizedCaseInsensitiveLess(a, b);
     });

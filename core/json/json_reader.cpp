@@ -76,6 +76,32 @@ public:
     }
 };
 
+// The offset of the bracket that opens one level more than `kMaxJsonDepth`, if any. Brackets inside strings
+// do not count; for a document the parser accepts this is exactly its nesting.
+std::optional<std::size_t> tooDeepAt(std::string_view bytes) {
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t offset = 0; offset < bytes.size(); ++offset) {
+        const char byte = bytes[offset];
+        if (inString) {
+            if (byte == '\\') {
+                ++offset;
+            } else if (byte == '"') {
+                inString = false;
+            }
+        } else if (byte == '"') {
+            inString = true;
+        } else if (byte == '[' || byte == '{') {
+            if (++depth > kMaxJsonDepth) {
+                return offset;
+            }
+        } else if ((byte == ']' || byte == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return std::nullopt;
+}
+
 std::size_t failurePosition(std::string_view bytes) {
     FailurePositionHandler handler;
     nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &handler);
@@ -96,6 +122,10 @@ JsonPath JsonPath::index(std::size_t position) const {
 }
 
 nlohmann::json parseJsonDocument(std::string_view bytes) {
+    if (const std::optional<std::size_t> offset = tooDeepAt(bytes)) {
+        throw DecodeError(lineAndColumn(bytes, *offset + 1),
+                          "lists and objects nest more than " + std::to_string(kMaxJsonDepth) + " levels deep");
+    }
     try {
         return nlohmann::json::parse(bytes.begin(), bytes.end());
     } catch (const nlohmann::json::parse_error& error) {

@@ -27,8 +27,13 @@ private:
     std::string m_text;
 };
 
+/// How deep arrays and objects may nest in a document. The program's files nest a handful of levels; a
+/// limit keeps a hostile file from exhausting the stack of code that walks the parsed value recursively.
+inline constexpr std::size_t kMaxJsonDepth = 128;
+
 /// Parses a whole document. A syntax error becomes a DecodeError located by line and column (counted in
-/// characters from 1), with nlohmann's explanation as the reason.
+/// characters from 1), with nlohmann's explanation as the reason; so does nesting deeper than
+/// `kMaxJsonDepth`, located at the bracket that goes too deep.
 NIMBREL_CORE_EXPORT nlohmann::json parseJsonDocument(std::string_view bytes);
 
 /// "a string", "an integer", "null" …: how an error message names the JSON type it found.

@@ -147,7 +147,9 @@ AppStateReading AppState::fromJson(const nlohmann::json& json) {
 
     const std::vector<std::string> texts = stringList(reader, kRecentlySetTextsKey);
     const std::vector<std::string> emoji = stringList(reader, kRecentlySetEmojiKey);
-    for (std::size_t index = 0; index < std::min(texts.size(), emoji.size()); ++index) {
+    // The lists are newest first; what lies past the limit would never be written back, so it is not kept.
+    const std::size_t kept = std::min({texts.size(), emoji.size(), recentlySetLimit});
+    for (std::size_t index = 0; index < kept; ++index) {
         reading.state.recentlySet.push_back({texts[index], emoji[index], 0});
     }
 

@@ -1,6 +1,5 @@
 #include "app/cli/check_config_command.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,34 +31,20 @@ protected:
 
 // ---- Documents that do not decode name the place ----------------------------------------------------
 
-TEST_F(CheckConfigCommandTest, NamesTheLocationOfEachKindOfFault) {
-    struct Case {
-        std::string name;
-        std::string document;
-        std::string location;
+// Where each kind of fault is located is the decoder's business (its own tests cover it); the command
+// prints that location after the file's path, on one line.
+TEST_F(CheckConfigCommandTest, NamesTheFileAndTheLocationOnOneLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"vibes": [{"name": "e", "status_text": "f"}]})", "vibes[0].status_emoji: required text is missing"},
+        {"{\n  \"vibes\": [,]\n}", "line 2, column 13: "},
     };
-    const std::vector<Case> cases = {
-        {"type error", R"({"poll_seconds": "often"})", "poll_seconds: "},
-        {"type error deep inside",
-         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:", "match": ["rock", 7]}]})",
-         "vibes[0].match[1]: "},
-        {"missing required key",
-         R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:"},
-                       {"name": "c", "status_text": "d", "status_emoji": ":y:"},
-                       {"name": "e", "status_text": "f"}]})",
-         "vibes[2].status_emoji: "},
-        {"missing theme name", R"({"custom_themes": [{"id": "mine"}]})", "custom_themes[0].name: "},
-        {"syntax error", "{\n  \"theme\": \"plain\",\n  \"vibes\": [,]\n}", "line 3, column 13: "},
-        {"empty file", "", "line 1, column 1: "},
-    };
-    for (const Case& c : cases) {
-        const std::string path = fileWith(c.document);
+    for (const auto& [document, location] : cases) {
+        const std::string path = fileWith(document);
         const CommandResult result = checkConfig({path});
-        EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid) << c.name;
-        EXPECT_TRUE(result.out.empty()) << c.name;
-        EXPECT_EQ(result.err.rfind("nimbrel check-config: " + path + ": " + c.location, 0), 0u)
-            << c.name << ": " << result.err;
-        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << c.name << ": one line";
+        EXPECT_EQ(result.status, CheckConfigCommand::kExitInvalid) << document;
+        EXPECT_TRUE(result.out.empty()) << document;
+        EXPECT_TRUE(result.err.starts_with("nimbrel check-config: " + path + ": " + location)) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
 }
 
@@ -131,51 +116,6 @@ TEST_F(CheckConfigCommandTest, UsageAndHelp) {
     const CommandResult help = checkConfig({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, CheckConfigCommand::kHelp);
-}
-
-// ---- Through the real executable --------------------------------------------------------------------
-
-// Runs the built program with the arguments (paths only: no quoting is needed for what the tests pass).
-CommandResult runExecutable(const TemporaryFolder& folder, const std::string& arguments) {
-    const std::string out = (folder / "stdout.txt").string();
-    const std::string err = (folder / "stderr.txt").string();
-    const std::string command = "NIMBREL_HOME='" + (folder / "home").string() + "' '" NIMBREL_EXECUTABLE "' " +
-                                arguments + " >'" + out + "' 2>'" + err + "'";
-    const int raw = std::system(command.c_str());
-    CommandResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readBytes(out);
-    result.err = readBytes(err);
-    return result;
-}
-
-TEST_F(CheckConfigCommandTest, ExecutableReportsEachLocation) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {R"({"animate_menu_bar": "yes"})", "animate_menu_bar: expected"},
-        {R"({"default_vibe": {"name": "x", "status_emoji": ":x:"}})", "default_vibe.status_text: "},
-        {"{\"vibes\": [}", "line 1, column 12: "},
-    };
-    for (const auto& [document, location] : cases) {
-        const std::string path = fileWith(document);
-        const CommandResult result = runExecutable(folder, "check-config '" + path + "'");
-        EXPECT_EQ(result.status, 1) << document;
-        EXPECT_NE(result.err.find(path + ": " + location), std::string::npos) << result.err;
-    }
-    const CommandResult valid = runExecutable(folder, "check-config '" + fileWith(testing::kSmallConfig) + "'");
-    EXPECT_EQ(valid.status, 0) << valid.err;
-    EXPECT_NE(valid.out.find(": valid: 2 vibes"), std::string::npos) << valid.out;
-}
-
-TEST_F(CheckConfigCommandTest, ExecutablePreviewAndUsageStatuses) {
-    const std::string path = fileWith(testing::kSmallConfig);
-    const CommandResult preview =
-        runExecutable(folder, "preview --config '" + path + "' --artist Ames --track Song --genre Rap --json");
-    EXPECT_EQ(preview.status, 0) << preview.err;
-    EXPECT_NE(preview.out.find("\"hit\":\"rap\""), std::string::npos) << preview.out;
-
-    EXPECT_EQ(runExecutable(folder, "preview --artist Ames").status, 2);
-    EXPECT_EQ(runExecutable(folder, "frobnicate").status, 2);
-    EXPECT_EQ(runExecutable(folder, "--help").status, 0);
 }
 
 } // namespace

@@ -45,6 +45,13 @@ TEST(ParseArguments, HelpWinsOverMistakes) {
     EXPECT_FALSE(parseArguments({"--", "--help"}, kOptions, 1).helpRequested);
 }
 
+// The value of an option is text, whatever it looks like: a track may be titled "-h".
+TEST(ParseArguments, AnOptionsValueIsNeverARequestForHelp) {
+    const ParsedArguments parsed = parseArguments({"--genre", "-h", "--genre=--help"}, kOptions, 0);
+    EXPECT_FALSE(parsed.helpRequested);
+    EXPECT_EQ(parsed.allValues("--genre"), (std::vector<std::string>{"-h", "--help"}));
+}
+
 TEST(ParseArguments, UsageErrorsSayWhy) {
     struct Case {
         std::vector<std::string> arguments;

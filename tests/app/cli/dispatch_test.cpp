@@ -1,5 +1,6 @@
 #include "app/cli/dispatch.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,40 @@ TEST(RunNimbrel, UnknownCommandIsAUsageError) {
     EXPECT_EQ(result.status, kExitUsage);
     EXPECT_TRUE(result.out.empty());
     EXPECT_EQ(result.err.rfind("nimbrel: unknown command \u201Cfrobnicate\u201D\n", 0), 0u) << result.err;
+}
+
+int printingCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    out << arguments.at(0) << '\n';
+    err << arguments.at(1) << '\n';
+    return 3;
+}
+
+const Command kPrinting[] = {{"print", "Prints its arguments", printingCommand}};
+
+// Text from files reaches the terminal; an escape sequence in it must not drive the terminal.
+TEST(RunAndPrint, ControlCharactersAreMadeVisibleInBothStreams) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        runAndPrint(kPrinting, {"print", "red\x1B[31m\tcaf\u00E9\rbell\x07\x7F", "nel\u0085end"}, out, err);
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(out.str(), "red\\u001b[31m\tcaf\u00E9\\u000dbell\\u0007\\u007f\n");
+    EXPECT_EQ(err.str(), "nel\\u0085end\n");
+}
+
+// A stream that fails every write, as standard output does on a full disk.
+class FullDisk : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(RunAndPrint, OutputThatCannotBeWrittenIsAFailure) {
+    FullDisk full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    EXPECT_EQ(runAndPrint(kPrinting, {"print", "result", "note"}, out, err), kExitOutputFailed);
+    EXPECT_TRUE(err.str().starts_with("note\nnimbrel: couldn\u2019t write the output")) << err.str();
 }
 
 } // namespace

@@ -129,18 +129,5 @@ TEST(DoctorCommand, TextAndUsage) {
     EXPECT_EQ(testing::runInProcess(runDoctor, {"extra"}).status, 2);
 }
 
-TEST(DoctorCommand, TheExecutableRunsIt) {
-    testing::TemporaryFolder folder;
-    testing::writeBytes(folder / "state.json", R"({"recently_set_texts": ["A"], "recently_set_emoji": [":a:"]})");
-    const std::string out = (folder / "out").string();
-    const std::string command = "NIMBREL_HOME='" + folder.path().string() +
-                                "' '" NIMBREL_EXECUTABLE "' doctor --json >'" + out + "' 2>/dev/null";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 0);
-    const nlohmann::json json = nlohmann::json::parse(testing::readBytes(out));
-    EXPECT_EQ(json.at("recently_set"), nlohmann::json::parse(R"([{"text": "A", "emoji": ":a:"}])"));
-}
-
 } // namespace
 } // namespace nimbrel::cli

@@ -174,14 +174,17 @@ TEST(DoctorReport, TextNamesFilesWorkspacesAndWhatHappensNext) {
     }
 }
 
-TEST(DoctorReport, UnreadableRecordIsReported) {
+// Each unreadable record shows under its own workspace only, even where one team id begins another.
+TEST(DoctorReport, UnreadableRecordIsReportedUnderItsOwnWorkspace) {
     DoctorInputs inputs = sampleInputs();
-    inputs.state = AppState::decode(R"({"workspaces": {"T1": {"is_yielded": "no"}}})");
+    inputs.state = AppState::decode(R"({"workspaces": {"T1": {"last_key": "k"}, "T12": {"is_yielded": "no"}}})");
     const std::string text = DoctorReport::text(inputs);
-    EXPECT_NE(text.find("Record unreadable in state.json (workspaces.T1.is_yielded: expected true or false, found a "
-                        "string); treated as empty"),
-              std::string::npos)
-        << text;
+    const std::string line = "Record unreadable in state.json (workspaces.T12.is_yielded: expected true or false, "
+                             "found a string); treated as empty";
+    const std::size_t first = text.find(line);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find(line, first + 1), std::string::npos) << "shown twice:\n" << text;
+    EXPECT_LT(text.find("\n  T12 "), first) << text;
 }
 
 } // namespace

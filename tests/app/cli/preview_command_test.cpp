@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include "core/config/built_in_config.h"
 #include "tests/app/cli/cli_test_support.h"
@@ -164,12 +165,46 @@ TEST_F(PreviewCommandTest, BrokenUsersFileFallsBackAsTheProgramDoesAndSaysSo) {
     const std::string broken = R"({"poll_seconds": "often"})";
     writeBytes(folder / "home" / "config.json", broken);
     const CommandResult result = preview({"--artist", "Ames", "--track", "Song", "--genre", "Electronic"});
-    EXPECT_EQ(result.status, 0);
+    // The preview still shows what the program would do, but the status says the file was not usable.
+    EXPECT_EQ(result.status, PreviewCommand::kExitFileError);
     EXPECT_NE(result.out.find("Vibe:    energy"), std::string::npos) << result.out;
     EXPECT_NE(result.err.find(PreviewCommand::kFallbackWarning), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("poll_seconds: "), std::string::npos) << result.err;
     // Previewing never changes the file.
     EXPECT_EQ(readBytes(folder / "home" / "config.json"), broken);
+}
+
+// A folder that cannot be written names the file once and does not call it unreadable: it is missing.
+TEST_F(PreviewCommandTest, AnUnwritableFolderIsReportedOnceAndTheBuiltInConfigurationServes) {
+    writeBytes(folder / "home", "a file where the folder should be");
+    const CommandResult result = preview({"--artist", "Ames", "--track", "Song", "--genre", "Electronic"});
+    EXPECT_EQ(result.status, PreviewCommand::kExitMatched);
+    EXPECT_NE(result.out.find("Vibe:    energy"), std::string::npos) << result.out;
+    const std::string file = (folder / "home" / "config.json").string();
+    EXPECT_EQ(result.err, "nimbrel preview: config: could not write the built-in configuration \u2014 couldn\u2019t "
+                          "create \u201C" +
+                              file + "\u201D: Not a directory\n");
+}
+
+TEST_F(PreviewCommandTest, AReadOnlyFolderIsReportedOnce) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    std::filesystem::create_directories(folder / "home");
+    std::filesystem::permissions(folder / "home",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const CommandResult result = preview({"--artist", "Ames", "--track", "Song"});
+    std::filesystem::permissions(folder / "home", std::filesystem::perms::owner_all);
+    EXPECT_EQ(result.status, PreviewCommand::kExitMatched);
+    EXPECT_EQ(result.err, "nimbrel preview: config: could not write the built-in configuration \u2014 couldn\u2019t "
+                          "create \u201C" +
+                              (folder / "home" / "config.json").string() + "\u201D: Permission denied\n");
+}
+
+TEST_F(PreviewCommandTest, ATrackTitledLikeAnOptionIsPreviewedNotTakenForHelp) {
+    const CommandResult result = preview({"--config", configFile, "--artist", "A", "--track", "-h"});
+    EXPECT_EQ(result.status, PreviewCommand::kExitMatched) << result.err;
+    EXPECT_NE(result.out.find("Music is on \u00B7 -h \u2014 A"), std::string::npos) << result.out;
 }
 
 TEST_F(PreviewCommandTest, TextThatIsNotUtf8StillGivesValidJson) {

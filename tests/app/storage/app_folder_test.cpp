@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/support/temporary_folder.h"
@@ -59,25 +60,31 @@ TEST(AppFolder, FromEnvironmentHonoursNimbrelHome) {
     EXPECT_EQ(folder.path(), home);
 }
 
-TEST(AppFolder, LocatingAFileCreatesTheFolderAndItsParents) {
+// The folder holds private data: what the program creates is the user's alone, what exists stays as it is.
+TEST(AppFolder, CreatesTheFolderAndTheParentsItLacksPrivate) {
     testing::TemporaryFolder temporary;
+    std::filesystem::create_directory(temporary / "a");
+    ::chmod((temporary / "a").c_str(), 0755);
+    const mode_t previous = ::umask(022);
     const AppFolder folder(temporary / "a/b/Nimbrel");
-    EXPECT_FALSE(std::filesystem::exists(folder.path()));
-    EXPECT_EQ(folder.locate(AppFolder::kConfigFileName), temporary / "a/b/Nimbrel/config.json");
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
-    // Again, and after the folder was removed behind the program's back.
-    EXPECT_EQ(folder.locate(AppFolder::kStateFileName), temporary / "a/b/Nimbrel/state.json");
-    std::filesystem::remove_all(temporary / "a");
-    EXPECT_EQ(folder.locate(AppFolder::kGenreCacheFileName), temporary / "a/b/Nimbrel/genre-cache.json");
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+    EXPECT_EQ(folder.create(), std::nullopt);
+    EXPECT_EQ(folder.create(), std::nullopt);
+    ::umask(previous);
+    for (const char* path : {"a/b", "a/b/Nimbrel"}) {
+        EXPECT_EQ(std::filesystem::status(temporary / path).permissions(), std::filesystem::perms::owner_all) << path;
+    }
+    EXPECT_EQ(std::filesystem::status(temporary / "a").permissions() & std::filesystem::perms::others_read,
+              std::filesystem::perms::others_read);
+    EXPECT_EQ(folder.file(AppFolder::kStateFileName), temporary / "a/b/Nimbrel/state.json");
 }
 
-TEST(AppFolder, AFolderThatCannotBeCreatedIsNotAnErrorUntilAFileIsWritten) {
+TEST(AppFolder, AFolderThatCannotBeCreatedSaysWhere) {
     testing::TemporaryFolder temporary;
     testing::writeBytes(temporary / "blocker", "a file where the folder should be");
-    const AppFolder folder(temporary / "blocker/Nimbrel");
-    EXPECT_EQ(folder.locate("config.json"), temporary / "blocker/Nimbrel/config.json");
-    EXPECT_FALSE(std::filesystem::exists(folder.path()));
+    const std::optional<FileError> error = AppFolder(temporary / "blocker/Nimbrel").create();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path, temporary / "blocker");
+    EXPECT_EQ(error->code, std::errc::not_a_directory);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/temporary_folder.h"
 
@@ -12,144 +14,158 @@ using testing::readBytes;
 using testing::TemporaryFolder;
 using testing::writeBytes;
 
-std::filesystem::perms permissionsOf(const std::filesystem::path& path) {
-    return std::filesystem::status(path).permissions();
+constexpr std::size_t kLimit = 1024;
+
+mode_t modeOf(const std::filesystem::path& path) {
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_mode & 07777;
 }
 
-TEST(AtomicFileWrite, CreatesAndReplacesWithExactlyTheBytes) {
+std::string readError(const std::filesystem::path& path, std::size_t limit = kLimit) {
+    const FileReadResult result = AtomicFile::read(path, limit);
+    const FileError* error = std::get_if<FileError>(&result);
+    return error != nullptr ? error->explanation() : "read";
+}
+
+TEST(AtomicFileWrite, ReplacesWithExactlyTheBytesAndLeavesNoTemporary) {
     TemporaryFolder folder;
     const std::filesystem::path file = folder / "config.json";
     const std::string first("{\n  \"a\": \"caf\u00E9\"\n}\0tail", 24);
-    EXPECT_EQ(AtomicFile::write(file, first), std::nullopt);
-    EXPECT_EQ(readBytes(file), first);
-
-    EXPECT_EQ(AtomicFile::write(file, "{}"), std::nullopt);
-    EXPECT_EQ(readBytes(file), "{}");
-    EXPECT_EQ(AtomicFile::write(file, ""), std::nullopt);
-    EXPECT_EQ(readBytes(file), "");
-
-    const std::string large(3 * 1024 * 1024 + 17, 'x');
-    EXPECT_EQ(AtomicFile::write(file, large), std::nullopt);
-    EXPECT_EQ(readBytes(file), large);
-    // No temporary file is left behind.
+    for (const std::string& bytes : {first, std::string("{}"), std::string(), std::string(3 * 1024 * 1024, 'x')}) {
+        EXPECT_EQ(AtomicFile::write(file, bytes), std::nullopt);
+        EXPECT_EQ(readBytes(file), bytes);
+    }
     EXPECT_EQ(folder.names(), std::vector<std::string>{"config.json"});
 }
 
-TEST(AtomicFileWrite, KeepsThePermissionsOfTheFileItReplaces) {
-    TemporaryFolder folder;
-    const std::filesystem::path file = folder / "state.json";
-    writeBytes(file, "old");
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_EQ(AtomicFile::write(file, "new"), std::nullopt);
-    EXPECT_EQ(readBytes(file), "new");
-    EXPECT_EQ(permissionsOf(file), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-}
-
-TEST(AtomicFileWrite, ANewFileGetsTheUsualPermissions) {
+TEST(AtomicFileWrite, ANewFileIsPrivateAndAnExistingFileKeepsItsMode) {
     TemporaryFolder folder;
     const mode_t previous = ::umask(022);
     EXPECT_EQ(AtomicFile::write(folder / "new.json", "{}"), std::nullopt);
+    EXPECT_EQ(AtomicFile::create(folder / "created.json", "{}"), std::nullopt);
+    writeBytes(folder / "shared.json", "old");
+    ::chmod((folder / "shared.json").c_str(), 0644);
+    EXPECT_EQ(AtomicFile::write(folder / "shared.json", "new"), std::nullopt);
     ::umask(previous);
-    EXPECT_EQ(permissionsOf(folder / "new.json"),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                  std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+    EXPECT_EQ(modeOf(folder / "new.json"), 0600u);
+    EXPECT_EQ(modeOf(folder / "created.json"), 0600u);
+    EXPECT_EQ(modeOf(folder / "shared.json"), 0644u);
 }
 
-TEST(AtomicFileWrite, AFailureLeavesTheOldFileWholeAndNoTemporaryFile) {
+TEST(AtomicFileWrite, AFailureLeavesTheOldFileAndNamesTheFileAskedFor) {
     TemporaryFolder folder;
     // The name is taken by a folder: the rename fails after the temporary file was written.
     std::filesystem::create_directory(folder / "config.json");
-    writeBytes(folder / "config.json" / "inside", "kept");
     const std::optional<FileError> error = AtomicFile::write(folder / "config.json", "{}");
     ASSERT_TRUE(error);
     EXPECT_EQ(error->path, folder / "config.json");
-    EXPECT_EQ(error->code, std::errc::is_a_directory);
-    EXPECT_EQ(error->description(),
-              "couldn\u2019t write \u201C" + (folder / "config.json").string() + "\u201D: Is a directory");
-    EXPECT_EQ(readBytes(folder / "config.json" / "inside"), "kept");
     EXPECT_EQ(folder.names(), std::vector<std::string>{"config.json"});
-}
-
-TEST(AtomicFileWrite, AMissingFolderIsReportedForTheFileAskedFor) {
-    TemporaryFolder folder;
-    writeBytes(folder / "not-a-folder", "x");
-    const std::optional<FileError> error = AtomicFile::write(folder / "not-a-folder" / "config.json", "{}");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->path, folder / "not-a-folder" / "config.json");
-    EXPECT_EQ(error->code, std::errc::not_a_directory);
-    EXPECT_EQ(error->action, "write");
 
     const std::optional<FileError> missing = AtomicFile::write(folder / "absent" / "config.json", "{}");
     ASSERT_TRUE(missing);
-    EXPECT_TRUE(missing->isNotFound());
-}
-
-TEST(AtomicFileCreate, NeverReplacesAnything) {
-    TemporaryFolder folder;
-    const std::filesystem::path file = folder / "copy";
-    EXPECT_EQ(AtomicFile::create(file, "first"), std::nullopt);
-    EXPECT_EQ(readBytes(file), "first");
-    const std::optional<FileError> error = AtomicFile::create(file, "second");
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(error->isAlreadyThere());
-    EXPECT_EQ(error->action, "create");
-    EXPECT_EQ(readBytes(file), "first");
-}
-
-TEST(AtomicFileKeepCopy, TheCopySurvivesTheOriginalBeingReplaced) {
-    TemporaryFolder folder;
-    const std::filesystem::path file = folder / "config.json";
-    writeBytes(file, "{ broken");
-    EXPECT_EQ(AtomicFile::keepCopy(file, folder / "kept"), std::nullopt);
-    EXPECT_EQ(AtomicFile::write(file, "{}"), std::nullopt);
-    EXPECT_EQ(readBytes(folder / "kept"), "{ broken");
-    EXPECT_EQ(readBytes(file), "{}");
-}
-
-TEST(AtomicFileKeepCopy, ATakenNameOrAMissingFileFails) {
-    TemporaryFolder folder;
-    writeBytes(folder / "config.json", "mine");
-    writeBytes(folder / "kept", "older copy");
-    const std::optional<FileError> taken = AtomicFile::keepCopy(folder / "config.json", folder / "kept");
-    ASSERT_TRUE(taken);
-    EXPECT_TRUE(taken->isAlreadyThere());
-    EXPECT_EQ(readBytes(folder / "kept"), "older copy");
-
-    const std::optional<FileError> missing = AtomicFile::keepCopy(folder / "absent.json", folder / "kept2");
-    ASSERT_TRUE(missing);
-    EXPECT_TRUE(missing->isNotFound());
-    EXPECT_EQ(missing->description(), "couldn\u2019t keep a copy of \u201C" + (folder / "absent.json").string() +
+    EXPECT_EQ(missing->description(), "couldn\u2019t write \u201C" + (folder / "absent" / "config.json").string() +
                                           "\u201D: No such file or directory");
 }
 
-TEST(AtomicFileKeepCopy, AFolderCannotBeKept) {
+// A dotfiles checkout links config.json elsewhere; the link must survive every write, dangling or not.
+TEST(AtomicFileWrite, WritesThroughSymbolicLinksToTheFinalTarget) {
     TemporaryFolder folder;
-    std::filesystem::create_directory(folder / "config.json");
-    const std::optional<FileError> error = AtomicFile::keepCopy(folder / "config.json", folder / "kept");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code, std::errc::is_a_directory);
-    EXPECT_FALSE(std::filesystem::exists(folder / "kept"));
+    std::filesystem::create_directory(folder / "dotfiles");
+    std::filesystem::create_symlink("dotfiles/nimbrel.json", folder / "relative.json");
+    std::filesystem::create_symlink(folder / "relative.json", folder / "chain.json");
+    // Dangling at first: the first write creates the file the link points at.
+    EXPECT_EQ(AtomicFile::write(folder / "chain.json", "one"), std::nullopt);
+    EXPECT_EQ(AtomicFile::write(folder / "relative.json", "two"), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "relative.json"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "chain.json"));
+    EXPECT_EQ(readBytes(folder / "dotfiles" / "nimbrel.json"), "two");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"chain.json", "dotfiles", "relative.json"}));
+    EXPECT_EQ(AtomicFile::finalTarget(folder / "chain.json"), folder / "dotfiles/nimbrel.json");
 }
 
-TEST(AtomicFileRead, ReadsEveryByteOrSaysWhyNot) {
+TEST(AtomicFileCreate, CreatesThroughALinkButNeverReplacesAnything) {
     TemporaryFolder folder;
-    const std::string bytes("\xEF\xBB\xBF{}\r\n\0\xFF", 8);
+    std::filesystem::create_symlink("target.json", folder / "link.json");
+    EXPECT_EQ(AtomicFile::create(folder / "link.json", "first"), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.json"));
+    EXPECT_EQ(readBytes(folder / "target.json"), "first");
+    for (const char* name : {"link.json", "target.json"}) {
+        const std::optional<FileError> error = AtomicFile::create(folder / name, "second");
+        ASSERT_TRUE(error);
+        EXPECT_TRUE(error->isAlreadyThere());
+    }
+    EXPECT_EQ(readBytes(folder / "target.json"), "first");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.json", "target.json"}));
+}
+
+TEST(AtomicFileKeepAside, AFileGetsASecondNameAnythingElseMovesAside) {
+    TemporaryFolder folder;
+    writeBytes(folder / "real.json", "{ broken");
+    std::filesystem::create_symlink("real.json", folder / "config.json");
+    EXPECT_EQ(AtomicFile::keepAside(folder / "config.json", folder / "kept"), std::nullopt);
+    EXPECT_EQ(AtomicFile::write(folder / "config.json", "{}"), std::nullopt);
+    EXPECT_EQ(readBytes(folder / "kept"), "{ broken");
+    EXPECT_EQ(readBytes(folder / "real.json"), "{}");
+
+    std::filesystem::create_directory(folder / "state.json");
+    writeBytes(folder / "state.json" / "precious", "user data");
+    EXPECT_EQ(AtomicFile::keepAside(folder / "state.json", folder / "kept-folder"), std::nullopt);
+    EXPECT_EQ(readBytes(folder / "kept-folder" / "precious"), "user data");
+    EXPECT_FALSE(std::filesystem::exists(folder / "state.json"));
+
+    const std::optional<FileError> taken = AtomicFile::keepAside(folder / "config.json", folder / "kept");
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->isAlreadyThere());
+    EXPECT_TRUE(AtomicFile::keepAside(folder / "absent.json", folder / "kept2").has_value());
+}
+
+TEST(AtomicFileRead, ReadsARegularFileOrSaysWhyNot) {
+    TemporaryFolder folder;
+    const std::string bytes("a\0b\xFF", 4);
     writeBytes(folder / "file", bytes);
-    const FileReadResult read = AtomicFile::read(folder / "file");
-    ASSERT_TRUE(std::holds_alternative<std::string>(read));
-    EXPECT_EQ(std::get<std::string>(read), bytes);
-
+    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "file", kLimit)), bytes);
     writeBytes(folder / "empty", "");
-    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "empty")), "");
+    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "empty", kLimit)), "");
+    EXPECT_TRUE(std::get<FileError>(AtomicFile::read(folder / "absent", kLimit)).isNotFound());
 
-    const FileReadResult missing = AtomicFile::read(folder / "absent");
-    ASSERT_TRUE(std::holds_alternative<FileError>(missing));
-    EXPECT_TRUE(std::get<FileError>(missing).isNotFound());
-    EXPECT_EQ(std::get<FileError>(missing).action, "read");
+    // A named pipe would block a plain open forever; a link to /dev/zero would never end.
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero");
+    writeBytes(folder / "large", std::string(kLimit + 1, 'x'));
+    constexpr std::size_t kMebibyte = 1024 * 1024;
+    writeBytes(folder / "mebibytes", std::string(kMebibyte + 1, 'x'));
+    EXPECT_EQ(readError(folder / "fifo"), "it is a named pipe, not a file");
+    EXPECT_EQ(readError(folder / "zero"), "it is a device, not a file");
+    EXPECT_EQ(readError(folder.path()), "it is a folder, not a file");
+    EXPECT_EQ(readError(folder / "large"), "it is larger than 1024 bytes, more than Nimbrel ever writes there");
+    EXPECT_EQ(readError(folder / "mebibytes", kMebibyte),
+              "it is larger than 1 MiB, more than Nimbrel ever writes there");
+    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "large", kLimit + 1)).size(), kLimit + 1);
+}
 
-    const FileReadResult directory = AtomicFile::read(folder.path());
-    ASSERT_TRUE(std::holds_alternative<FileError>(directory));
-    EXPECT_EQ(std::get<FileError>(directory).code, std::errc::is_a_directory);
+// A save killed mid-way leaves its temporary behind; only those of processes that are gone are removed.
+TEST(AtomicFileTemporaries, ThoseOfDeadProcessesAreRemoved) {
+    TemporaryFolder folder;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string alive = std::to_string(::getppid());
+    const std::vector<std::string> kept = {".config.json.tmp-" + alive + "-3", ".config.json.tmp-x-1",
+                                           "config.json.tmp-" + dead + "-1", "state.json"};
+    for (const std::string& name : kept) {
+        writeBytes(folder / name, "kept");
+    }
+    writeBytes(folder / (".config.json.tmp-" + dead + "-7"), "left by a killed save");
+    writeBytes(folder / (".genre-cache.json.tmp-" + dead + "-12"), "left by a killed save");
+    EXPECT_EQ(AtomicFile::removeAbandonedTemporaries(folder.path()), 2u);
+    std::vector<std::string> sorted = kept;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(folder.names(), sorted);
 }
 
 } // namespace

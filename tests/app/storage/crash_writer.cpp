@@ -1,7 +1,7 @@
-// Saves config.json, state.json and genre-cache.json through the real stores, alternating between two
-// versions of each, until it is killed. The crash-safety test kills it at random moments. After the first
-// round it writes one byte to standard output, so the test knows every file exists and the kills can land
-// anywhere in the loop, however slowly the process starts (sanitizer builds start slowly).
+// Saves config.json, state.json and genre-cache.json through the real stores, one after another and
+// alternating between two versions of each, until it is killed. After every completed save it writes one
+// byte to standard output, so the crash-safety test knows how far it got and can kill it mid-way through
+// any later save, however slowly it runs.
 #include <cstdio>
 
 #include <unistd.h>
@@ -21,16 +21,28 @@ int main(int argc, char** argv) {
     testing::CrashValues values = testing::CrashValues::make();
     const AppFolder folder{std::filesystem::path(argv[1])};
     ConfigStore config(folder, {});
-    const auto statePath = folder.locate(AppFolder::kStateFileName);
-    const auto cachePath = folder.locate(AppFolder::kGenreCacheFileName);
-    for (unsigned long round = 0;; ++round) {
-        const std::size_t version = round % 2;
-        if (!config.save(values.config[version]) || AppStateStore::save(values.state[version], statePath) ||
-            !GenreCacheStore::save(values.cache[version], values.now, cachePath, {})) {
-            std::fprintf(stderr, "crash_writer: a save failed\n");
+    AppStateStore state(folder, {});
+    GenreCacheStore cache(folder, {});
+    for (unsigned long save = 0;; ++save) {
+        // Each file's version flips every time it is saved: saves 0, 1, 2 write versions 0, 3, 4, 5 write 1…
+        const std::size_t version = (save / 3) % 2;
+        std::optional<FileError> error;
+        switch (save % 3) {
+        case 0:
+            error = config.save(values.config[version]);
+            break;
+        case 1:
+            error = state.save(values.state[version]);
+            break;
+        default:
+            error = cache.save(values.cache[version], values.now);
+            break;
+        }
+        if (error) {
+            std::fprintf(stderr, "crash_writer: %s\n", error->description().c_str());
             return 1;
         }
-        if (round == 0 && ::write(STDOUT_FILENO, "r", 1) != 1) {
+        if (::write(STDOUT_FILENO, "s", 1) != 1) {
             return 1;
         }
     }

@@ -2,17 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/vibe_config.h"
+#include "core/genres/genre_cache.h"
+#include "core/ownership/app_state.h"
+#include "tests/support/decode_failure.h"
+
 namespace nimbrel {
 namespace {
 
+using testing::decodeFailure;
+
 DecodeError parseFailure(std::string_view document) {
-    try {
-        parseJsonDocument(document);
-    } catch (const DecodeError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "parsed: " << document;
-    return DecodeError("", "");
+    return decodeFailure([&] { parseJsonDocument(document); });
+}
+
+std::string nested(std::size_t depth, std::string_view inner = "") {
+    return std::string(depth, '[') + std::string(inner) + std::string(depth, ']');
 }
 
 TEST(JsonReader, SyntaxErrorsAreLocatedByLineAndCharacterColumn) {
@@ -42,6 +47,39 @@ TEST(JsonReader, NumberOverflowIsLocatedAtTheNumber) {
 
 TEST(JsonReader, IllFormedUtf8IsRejected) {
     EXPECT_NE(parseFailure("{\"a\": \"\xFF\"}").reason().find("not valid JSON"), std::string::npos);
+}
+
+TEST(JsonReader, NestingIsLimitedAndLocatedAtTheBracketThatGoesTooDeep) {
+    EXPECT_NO_THROW(parseJsonDocument(nested(kMaxJsonDepth)));
+    // Brackets inside strings, escaped quotes included, are text and do not nest.
+    EXPECT_NO_THROW(parseJsonDocument(nested(kMaxJsonDepth, R"("\"[[[{{{")")));
+    const DecodeError error = parseFailure("\n " + nested(kMaxJsonDepth + 1));
+    EXPECT_EQ(error.location(), "line 2, column " + std::to_string(kMaxJsonDepth + 2));
+    EXPECT_EQ(error.reason(), "lists and objects nest more than 128 levels deep");
+}
+
+// A document 100,000 levels deep under a key every decoder reads, or one only a notice would format,
+// is a decode error for all three files, never a crash.
+TEST(JsonReader, EveryFileRefusesADocumentNestedAHundredThousandLevelsDeep) {
+    const std::string deep = nested(100'000);
+    const std::string config = R"({"when_music_stops":"restore","clear_when_paused":)" + deep + "}";
+    const std::string appendArtist = R"({"status_format":"{vibe}","append_artist":)" + deep + "}";
+    const std::string state = R"({"workspaces":{"T1":)" + deep + "}}";
+    const std::string cache = R"({"entries":)" + deep + "}";
+    for (const std::string* document : {&config, &appendArtist}) {
+        EXPECT_NE(decodeFailure([&] { VibeConfig::decode(*document); }).reason().find("nest"), std::string::npos);
+        std::vector<ConfigNotice> notices;
+        EXPECT_NE(decodeFailure([&] { VibeConfig::decode(*document, notices); }).reason().find("nest"),
+                  std::string::npos);
+    }
+    EXPECT_NE(decodeFailure([&] { AppState::decode(state); }).reason().find("nest"), std::string::npos);
+    EXPECT_NE(decodeFailure([&] { GenreCache::decode(cache); }).reason().find("nest"), std::string::npos);
+}
+
+TEST(JsonReader, PathsReadAsAUserWritesThem) {
+    EXPECT_EQ(JsonPath().text(), "");
+    EXPECT_EQ(JsonPath().index(0).key("a").text(), "[0].a");
+    EXPECT_EQ(JsonPath().key("vibes").index(2).key("status_emoji").text(), "vibes[2].status_emoji");
 }
 
 TEST(JsonReader, StrictTypesWithKeyPaths) {
@@ -75,14 +113,10 @@ TEST(JsonReader, StrictTypesWithKeyPaths) {
         {[&] { JsonObjectReader(document["l"], JsonPath().key("l")); }, "l", "expected an object, found a list"},
     };
     for (const Failure& failure : failures) {
-        try {
-            failure.read();
-            ADD_FAILURE() << failure.location;
-        } catch (const DecodeError& error) {
-            EXPECT_EQ(error.location(), failure.location);
-            EXPECT_EQ(error.reason(), failure.reason);
-            EXPECT_EQ(std::string(error.what()), std::string(failure.location) + ": " + failure.reason);
-        }
+        const DecodeError error = decodeFailure(failure.read);
+        EXPECT_EQ(error.location(), failure.location);
+        EXPECT_EQ(error.reason(), failure.reason);
+        EXPECT_EQ(std::string(error.what()), std::string(failure.location) + ": " + failure.reason);
     }
 }
 
