@@ -7,6 +7,9 @@
 #include "app/cli/dispatch.h"
 #include "app/cli/doctor_command.h"
 #include "app/cli/preview_command.h"
+#include "app/log/app_log.h"
+#include "app/settings/user_defaults.h"
+#include "app/storage/app_folder.h"
 
 namespace {
 
@@ -19,9 +22,26 @@ const Command kCommands[] = {
     {DoctorCommand::kName, DoctorCommand::kSummary, runDoctor},
 };
 
+// The process's one application log, installed for as long as the process runs.
+class InstalledAppLog {
+public:
+    InstalledAppLog()
+        : m_log({.folder = nimbrel::AppFolder::fromEnvironment().path(),
+                 .debugEnabled = nimbrel::UserDefaults::flag(nimbrel::UserDefaults::kDebugLogging)}) {
+        nimbrel::installAppLog(&m_log);
+    }
+    ~InstalledAppLog() { nimbrel::installAppLog(nullptr); }
+    InstalledAppLog(const InstalledAppLog&) = delete;
+    InstalledAppLog& operator=(const InstalledAppLog&) = delete;
+
+private:
+    nimbrel::AppLog m_log;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const InstalledAppLog appLog;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
         return runAndPrint(kCommands, arguments, std::cout, std::cerr);

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/command_line.h"
+#include "app/log/log_sink.h"
 #include "app/storage/app_folder.h"
 #include "app/storage/config_store.h"
 #include "core/config/vibe_config.h"
@@ -39,7 +40,8 @@ std::variant<VibeConfig, int> loadConfig(const std::optional<std::string>& file,
     // The user's file, loaded exactly as the program loads it. The program falls back silently; a
     // preview says so, because the user is looking at what their file would do, and its exit status
     // says so to a script.
-    const LogSink log = [&err](LogLevel level, std::string_view line) {
+    const LogSink log = [&err, appLog = appLogSink()](LogLevel level, std::string_view line) {
+        appLog(level, line);
         if (level != LogLevel::debug) {
             err << kCommandPrefix << line << '\n';
         }

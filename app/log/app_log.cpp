@@ -5,8 +5,11 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
+
+#include "app/log/log_sink.h"
 
 namespace nimbrel {
 namespace {
@@ -50,6 +53,16 @@ void writeAll(int fd, std::string_view data) {
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }
+}
+
+// Creates the folder and any missing parents as 0700: the log sits beside the user's private files.
+void createPrivateFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) {
+        return;
+    }
+    createPrivateFolder(folder.parent_path());
+    ::mkdir(folder.c_str(), 0700);
 }
 
 } // namespace
@@ -135,7 +148,7 @@ void AppLog::run() {
 
 void AppLog::appendToFile(const std::string& line) {
     std::error_code ignored;
-    std::filesystem::create_directories(m_options.folder, ignored);
+    createPrivateFolder(m_options.folder);
     const std::filesystem::path file = filePath();
     const std::uintmax_t size = std::filesystem::file_size(file, ignored);
     if (!ignored && size >= kRotationSize) {
@@ -154,6 +167,12 @@ void AppLog::appendToFile(const std::string& line) {
 
 void installAppLog(AppLog* log) {
     g_installedLog.store(log);
+}
+
+LogSink appLogSink() {
+    return [](LogLevel level, std::string_view line) {
+        log(line, level);
+    };
 }
 
 void log(std::string_view message, LogLevel level) {

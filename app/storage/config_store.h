@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/log/log_sink.h"
 #include "app/storage/app_folder.h"
 #include "app/storage/file_reading.h"
-#include "app/storage/log_sink.h"
 #include "app/storage/stored_file.h"
 #include "core/config/config_decode_report.h"
 #include "core/config/vibe_config.h"

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
+#include "app/log/log_sink.h"
 #include "app/storage/app_folder.h"
 #include "app/storage/file_reading.h"
-#include "app/storage/log_sink.h"
 #include "app/storage/stored_file.h"
 #include "core/genres/genre_cache.h"
 #include "core/ownership/instant.h"

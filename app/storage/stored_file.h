@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/log/log_sink.h"
 #include "app/storage/app_folder.h"
 #include "app/storage/file_error.h"
 #include "app/storage/file_reading.h"
-#include "app/storage/log_sink.h"
 
 namespace nimbrel {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/storage/log_sink.h"
+#include "app/log/log_sink.h"
 
 namespace nimbrel::testing {
 

@@ -11,4 +11,7 @@ namespace nimbrel {
 /// application log; the command-line tools print it; tests collect it. An empty sink drops every line.
 using LogSink = std::function<void(LogLevel level, std::string_view line)>;
 
+/// A sink that writes every line to the installed application log.
+LogSink appLogSink();
+
 } // namespace nimbrel
