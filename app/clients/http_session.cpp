@@ -98,6 +98,10 @@ QCoro::Task<Outcome<HttpResponse, TransportError>> HttpSession::send(HttpRequest
     for (const auto& [name, value] : request.headers) {
         networkRequest.setRawHeader(name, value);
     }
+    if (request.method != "GET") {
+        // Qt sends no length for an empty body, and a server may then read until the connection closes.
+        networkRequest.setHeader(QNetworkRequest::ContentLengthHeader, request.body.size());
+    }
     QNetworkReply* reply = request.body.isEmpty() && request.method == "GET"
                                ? m_manager->get(networkRequest)
                                : m_manager->sendCustomRequest(networkRequest, request.method, request.body);

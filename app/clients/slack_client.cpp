@@ -136,7 +136,8 @@ QCoro::Task<SlackClient::Result<std::monostate>> SlackClient::revoke() const {
     if (!outcome) {
         co_return outcome.error();
     }
-    co_return std::monostate{};
+    // Spelled out: QCoro keeps a bare std::monostate as "no result yet", and the task would never finish.
+    co_return Result<std::monostate>(std::monostate{});
 }
 
 } // namespace nimbrel
