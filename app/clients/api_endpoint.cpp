@@ -28,7 +28,8 @@ QUrl APIEndpoint::resolve() {
 }
 
 bool APIEndpoint::isConfigured(const QUrl& base) {
-    return !base.toString().contains(QString::fromLatin1(kPlaceholderMarker)) && base.isValid();
+    // Any case: QUrl writes host names in lower case.
+    return base.isValid() && !base.toString().contains(QString::fromLatin1(kPlaceholderMarker), Qt::CaseInsensitive);
 }
 
 } // namespace nimbrel

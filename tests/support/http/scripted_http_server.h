@@ -31,7 +31,8 @@ struct ScriptedResponse {
         answer,
         /// Accept the request and never answer, until the server stops or releaseHangs() is called.
         hang,
-        /// Close the connection without a byte of answer.
+        /// Close the connection without a byte of answer. Qt's network stack may send the request again on
+        /// its own (up to twice) before it reports the loss, so tests that count requests use `truncate`.
         drop,
         /// Announce the whole body's length, send half of it, then close the connection.
         truncate,
