@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+
 #include <qcoro/qcoronetworkreply.h>
 
 namespace nimbrel {
@@ -50,8 +51,7 @@ TransportError transportError(QNetworkReply::NetworkError code, const QString& q
 }
 
 TransportError bodyTooLarge(qint64 cap) {
-    const std::string size =
-        cap % (1 << 20) == 0 ? std::to_string(cap >> 20) + " MiB" : std::to_string(cap) + " bytes";
+    const std::string size = cap % (1 << 20) == 0 ? std::to_string(cap >> 20) + " MiB" : std::to_string(cap) + " bytes";
     return {TransportError::Kind::bodyTooLarge, TransportError::kBodyTooLargePrefix + size + "."};
 }
 

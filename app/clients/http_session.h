@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QUrl>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include <QByteArray>
-#include <QUrl>
 #include <qcoro/qcorotask.h>
 
 #include "app/clients/outcome.h"

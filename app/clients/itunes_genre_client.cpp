@@ -16,7 +16,9 @@ namespace {
 // The one place this client touches the genre-cache file; the storage layer's lines go to the app log.
 struct CacheFile {
     static LogSink sink() {
-        return [](LogLevel level, std::string_view line) { log(line, level); };
+        return [](LogLevel level, std::string_view line) {
+            log(line, level);
+        };
     }
     static GenreCache load(const std::optional<std::filesystem::path>& location) {
         return GenreCacheStore::load(location, sink()).cache;
@@ -144,15 +146,15 @@ void ITunesGenreClient::scheduleSave(const std::shared_ptr<State>& state) {
         return;
     }
     // Replacing the handle cancels the save before it: one write, 5 seconds after the last change.
-    state->pendingSave = state->timers->start(
-        std::chrono::duration_cast<std::chrono::milliseconds>(kSaveDelay), TimerPurpose::delayedSave,
-        [weak = std::weak_ptr<State>(state)] {
-            const std::shared_ptr<State> alive = weak.lock();
-            if (!alive || alive->closed) {
-                return;
-            }
-            CacheFile::save(alive->cache, alive->timers->now(), alive->cacheLocation);
-        });
+    state->pendingSave =
+        state->timers->start(std::chrono::duration_cast<std::chrono::milliseconds>(kSaveDelay),
+                             TimerPurpose::delayedSave, [weak = std::weak_ptr<State>(state)] {
+                                 const std::shared_ptr<State> alive = weak.lock();
+                                 if (!alive || alive->closed) {
+                                     return;
+                                 }
+                                 CacheFile::save(alive->cache, alive->timers->now(), alive->cacheLocation);
+                             });
 }
 
 } // namespace nimbrel

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -7,10 +10,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QByteArray>
-#include <QString>
-#include <QUrl>
 
 #include "app/clients/genre_source.h"
 #include "app/clients/http_session.h"

@@ -12,9 +12,7 @@ template <typename T, typename E>
 class Outcome {
 public:
     /// A success with a default value; awaiting helpers (QCoro::waitFor) need one to fill in.
-    Outcome()
-        requires std::is_default_constructible_v<T>
-        : m_value(std::in_place_index<0>) {}
+    Outcome() requires std::is_default_constructible_v<T> : m_value(std::in_place_index<0>) {}
     Outcome(T value) // NOLINT(google-explicit-constructor): a value is a successful outcome
         : m_value(std::in_place_index<0>, std::move(value)) {}
     Outcome(E error) // NOLINT(google-explicit-constructor): an error is a failed outcome

@@ -64,15 +64,14 @@ QCoro::Task<ClaimOutcome> perform(std::shared_ptr<HttpSession> session, int maxA
 } // namespace
 
 std::string SlackAuthClient::ClaimError::description() const {
-    return std::visit(Overloaded{
-                          [](const Http& http) {
-                              return "The Nimbrel service returned HTTP " + std::to_string(http.status) + ".";
-                          },
-                          [](const ExpiredOrClaimed&) { return std::string(kExpiredOrClaimedDescription); },
-                          [](const BadResponse&) { return std::string(kBadResponseDescription); },
-                          [](const TransportError& transport) { return transport.description; },
-                      },
-                      m_case);
+    return std::visit(
+        Overloaded{
+            [](const Http& http) { return "The Nimbrel service returned HTTP " + std::to_string(http.status) + "."; },
+            [](const ExpiredOrClaimed&) { return std::string(kExpiredOrClaimedDescription); },
+            [](const BadResponse&) { return std::string(kBadResponseDescription); },
+            [](const TransportError& transport) { return transport.description; },
+        },
+        m_case);
 }
 
 bool SlackAuthClient::ClaimError::isRetryable() const noexcept {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QUrl>
 #include <memory>
 #include <string>
 #include <variant>
 
-#include <QUrl>
 #include <qcoro/qcorotask.h>
 
 #include "app/clients/http_session.h"

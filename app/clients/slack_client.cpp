@@ -46,8 +46,8 @@ QCoro::Task<Outcome<nlohmann::json, ServiceError>> sendOnce(HttpSession& session
     if (response.status < 200 || response.status > 299) {
         co_return ServiceError::http(response.status);
     }
-    SlackWebAnswer::Outcome answer =
-        SlackWebAnswer::read(std::string_view(response.body.constData(), static_cast<std::size_t>(response.body.size())));
+    SlackWebAnswer::Outcome answer = SlackWebAnswer::read(
+        std::string_view(response.body.constData(), static_cast<std::size_t>(response.body.size())));
     if (auto* code = std::get_if<std::string>(&answer)) {
         co_return ServiceError::slack(std::move(*code));
     }
@@ -91,8 +91,8 @@ SlackClient::SlackClient(std::string token, std::shared_ptr<HttpSession> session
     : SlackClient(std::move(token), std::move(session), maxAttempts, baseURL()) {}
 
 QUrl SlackClient::baseURL() {
-    QUrl url = UserDefaults::httpAddress(UserDefaults::kSlackBaseURL)
-                   .value_or(QUrl(QString::fromLatin1(kDefaultBaseURL)));
+    QUrl url =
+        UserDefaults::httpAddress(UserDefaults::kSlackBaseURL).value_or(QUrl(QString::fromLatin1(kDefaultBaseURL)));
     if (!url.path().endsWith(u'/')) {
         url.setPath(url.path() + u'/');
     }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QUrl>
 #include <map>
 #include <memory>
-#include <variant>
 #include <string>
+#include <variant>
 
-#include <QUrl>
 #include <qcoro/qcorotask.h>
 
 #include "app/clients/http_session.h"

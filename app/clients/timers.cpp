@@ -1,8 +1,7 @@
 #include "app/clients/timers.h"
 
-#include <cmath>
-
 #include <QTimer>
+#include <cmath>
 
 namespace nimbrel {
 namespace {

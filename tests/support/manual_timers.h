@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -7,11 +11,6 @@
 #include <memory>
 #include <set>
 #include <vector>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QObject>
-#include <QTimer>
 
 #include "app/clients/timers.h"
 

@@ -32,12 +32,12 @@ protected:
     void TearDown() override { installAppLog(nullptr); }
 
     std::unique_ptr<ITunesGenreClient> makeClient() {
-        return std::make_unique<ITunesGenreClient>(ITunesGenreClient::Options{
-            .session = std::make_shared<HttpSession>(HttpSession::iTunesOptions(), timers),
-            .timers = timers,
-            .cacheLocation = folder / "genre-cache.json",
-            .baseURL = testing::url(server.baseURL()),
-            .version = QStringLiteral("1.2")});
+        return std::make_unique<ITunesGenreClient>(
+            ITunesGenreClient::Options{.session = std::make_shared<HttpSession>(HttpSession::iTunesOptions(), timers),
+                                       .timers = timers,
+                                       .cacheLocation = folder / "genre-cache.json",
+                                       .baseURL = testing::url(server.baseURL()),
+                                       .version = QStringLiteral("1.2")});
     }
     std::vector<GenreTag> lookUp(const std::string& artist) { return QCoro::waitFor(client->genres(artist)); }
     std::vector<std::string> loggedLines() {
@@ -92,8 +92,7 @@ TEST_F(ITunesGenreClientTest, TheTwentyFirstSearchInAMinuteIsSkipped) {
     ASSERT_EQ(server.requestCount(), 20u);
     EXPECT_TRUE(lookUp("The Beatles").empty());
     EXPECT_EQ(server.requestCount(), 20u);
-    EXPECT_EQ(loggedLines().back(),
-              "genres: rate budget spent (20/min) \u2014 skipping the lookup for The Beatles");
+    EXPECT_EQ(loggedLines().back(), "genres: rate budget spent (20/min) \u2014 skipping the lookup for The Beatles");
     EXPECT_EQ(lookUp("Jack Johnson"), kRock); // the cache still answers
     timers->advance(60s);
     EXPECT_EQ(lookUp("The Beatles"), (std::vector<GenreTag>{{"Pop", std::nullopt}}));

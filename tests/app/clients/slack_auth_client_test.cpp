@@ -40,8 +40,12 @@ TEST_F(SlackAuthClientTest, ASignInIsClaimedExactlyOnce) {
     const auto claimed = QCoro::waitFor(client().claim(kVerifier));
     ASSERT_TRUE(claimed) << claimed.error().description();
     EXPECT_EQ(claimed.value().token, "xoxp-claimed");
-    SlackAccount expected{"Acme", "T42", "U7", {"emoji:read", "users.profile:read"},
-                          std::chrono::floor<std::chrono::seconds>(virtualTime.timers->now()), true};
+    SlackAccount expected{"Acme",
+                          "T42",
+                          "U7",
+                          {"emoji:read", "users.profile:read"},
+                          std::chrono::floor<std::chrono::seconds>(virtualTime.timers->now()),
+                          true};
     EXPECT_EQ(claimed.value().account, expected);
 
     const testing::RecordedRequest sent = server.requests().front();
@@ -67,7 +71,9 @@ struct ClaimCase {
 };
 
 TEST_F(SlackAuthClientTest, AnswersAndRetries) {
-    const auto answer = [](const nlohmann::json& body) { return ScriptedResponse::json(200, body); };
+    const auto answer = [](const nlohmann::json& body) {
+        return ScriptedResponse::json(200, body);
+    };
     const ScriptedResponse good = answer({{"access_token", "xoxp-1"}, {"team_id", "T1"}});
     ScriptedResponse cutShort = good;
     cutShort.behaviour = ScriptedResponse::Behaviour::truncate;
@@ -75,16 +81,25 @@ TEST_F(SlackAuthClientTest, AnswersAndRetries) {
         {"500 then success", {ScriptedResponse::text(500, ""), good}, 2, {1500ms}, std::nullopt},
         {"429 then success", {ScriptedResponse::text(429, ""), good}, 2, {1500ms}, std::nullopt},
         {"403 is final", {ScriptedResponse::text(403, "")}, 1, {}, "The Nimbrel service returned HTTP 403."},
-        {"5xx throughout", {ScriptedResponse::text(502, ""), ScriptedResponse::text(503, ""), ScriptedResponse::text(500, "")},
-         3, {1500ms, 3000ms}, "The Nimbrel service returned HTTP 500."},
+        {"5xx throughout",
+         {ScriptedResponse::text(502, ""), ScriptedResponse::text(503, ""), ScriptedResponse::text(500, "")},
+         3,
+         {1500ms, 3000ms},
+         "The Nimbrel service returned HTTP 500."},
         {"an empty token", {answer({{"access_token", ""}})}, 1, {}, SlackAuthClient::kBadResponseDescription},
         {"a token of the wrong type", {answer({{"access_token", 7}})}, 1, {}, SlackAuthClient::kBadResponseDescription},
         {"no token", {answer({{"team_id", "T1"}})}, 1, {}, SlackAuthClient::kBadResponseDescription},
         {"not JSON", {ScriptedResponse::text(200, "OK")}, 1, {}, SlackAuthClient::kBadResponseDescription},
-        {"truncated JSON", {ScriptedResponse::text(200, R"({"access_token": "xo)")}, 1, {},
+        {"truncated JSON",
+         {ScriptedResponse::text(200, R"({"access_token": "xo)")},
+         1,
+         {},
          SlackAuthClient::kBadResponseDescription},
         {"an array", {answer({1})}, 1, {}, SlackAuthClient::kBadResponseDescription},
-        {"a 2 MiB body", {ScriptedResponse::text(200, std::string(2u << 20, 'x'))}, 1, {},
+        {"a 2 MiB body",
+         {ScriptedResponse::text(200, std::string(2u << 20, 'x'))},
+         1,
+         {},
          "The server\u2019s answer was larger than 1 MiB."},
         {"cut short, then success", {cutShort, good}, 2, {1500ms}, std::nullopt},
     };
@@ -110,10 +125,9 @@ TEST_F(SlackAuthClientTest, AnswersAndRetries) {
 }
 
 TEST_F(SlackAuthClientTest, OptionalFieldsOfOtherTypesReadAsEmpty) {
-    server.script("/slack/claim", ScriptedResponse::json(200, {{"access_token", "xoxp-1"},
-                                                               {"team_name", 5},
-                                                               {"user_id", nullptr},
-                                                               {"scopes", {"a", 1}}}));
+    server.script("/slack/claim",
+                  ScriptedResponse::json(
+                      200, {{"access_token", "xoxp-1"}, {"team_name", 5}, {"user_id", nullptr}, {"scopes", {"a", 1}}}));
     const auto outcome = QCoro::waitFor(client().claim(kVerifier));
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome.value().account.teamName, "");

@@ -44,8 +44,8 @@ void FakeITunesServer::setSearchesPerMinute(int limit) {
     m_searchesPerMinute = limit;
 }
 
-ScriptedResponse FakeITunesServer::results(
-    const std::vector<std::pair<std::string, std::optional<std::string>>>& artists) {
+ScriptedResponse
+FakeITunesServer::results(const std::vector<std::pair<std::string, std::optional<std::string>>>& artists) {
     nlohmann::json list = nlohmann::json::array();
     int id = 909'253;
     for (const auto& [name, genre] : artists) {
@@ -71,7 +71,8 @@ ScriptedResponse FakeITunesServer::answer(const RecordedRequest& request) {
     }
     const std::string term = folded(request.param("term"));
     const std::string limitText = request.param("limit");
-    const std::size_t limit = limitText.empty() ? 50 : static_cast<std::size_t>(std::max(0, std::atoi(limitText.c_str())));
+    const std::size_t limit =
+        limitText.empty() ? 50 : static_cast<std::size_t>(std::max(0, std::atoi(limitText.c_str())));
     nlohmann::json list = nlohmann::json::array();
     int id = 909'253;
     for (const Artist& artist : m_artists) {

@@ -5,8 +5,8 @@
 namespace nimbrel::testing {
 
 nlohmann::json FakeSignInServer::Grant::toJson() const {
-    return {{"access_token", token}, {"team_name", teamName}, {"team_id", teamID}, {"user_id", userID},
-            {"scopes", scopes}};
+    return {
+        {"access_token", token}, {"team_name", teamName}, {"team_id", teamID}, {"user_id", userID}, {"scopes", scopes}};
 }
 
 FakeSignInServer::FakeSignInServer() {
@@ -66,9 +66,8 @@ std::optional<ScriptedResponse> FakeSignInServer::handleAdmin(const RecordedRequ
     }
     const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
     try {
-        Grant grant{body.at("access_token").get<std::string>(), body.value("team_name", ""),
-                    body.value("team_id", ""), body.value("user_id", ""),
-                    body.value("scopes", std::vector<std::string>{})};
+        Grant grant{body.at("access_token").get<std::string>(), body.value("team_name", ""), body.value("team_id", ""),
+                    body.value("user_id", ""), body.value("scopes", std::vector<std::string>{})};
         addPendingSignIn(body.at("verifier").get<std::string>(), std::move(grant));
     } catch (const nlohmann::json::exception&) {
         return ScriptedResponse::json(400, {{"error", "needs verifier and access_token texts"}});

@@ -126,9 +126,9 @@ ScriptedResponse FakeSlackServer::answer(const RecordedRequest& request) {
     }
     if (method == "users.profile.get") {
         // Slack clears an expired status itself.
-        const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
+        const auto now =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
         if (profile.statusExpiration > 0 && profile.statusExpiration <= now) {
             profile.statusText.clear();
             profile.statusEmoji.clear();

@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
         const auto first = option.find(':');
         const auto second = first == std::string::npos ? std::string::npos : option.find(':', first + 1);
         const std::string token = option.substr(0, first);
-        const std::string team =
-            first == std::string::npos ? "T0001" : option.substr(first + 1, second - first - 1);
+        const std::string team = first == std::string::npos ? "T0001" : option.substr(first + 1, second - first - 1);
         const std::string user = second == std::string::npos ? "ada" : option.substr(second + 1);
         server.addToken(token, team, user);
     }

@@ -113,7 +113,7 @@ nlohmann::json RecordedRequest::toJson(std::chrono::steady_clock::time_point sin
         paramObject[name] = value;
     }
     const auto elapsed = std::chrono::duration<double, std::milli>(arrivedAt - since).count();
-    return {{"method", method}, {"path", path},       {"params", paramObject},
+    return {{"method", method},        {"path", path}, {"params", paramObject},
             {"headers", headerObject}, {"body", body}, {"arrived_ms", elapsed}};
 }
 
@@ -137,8 +137,8 @@ ScriptedHttpServer::~ScriptedHttpServer() {
 }
 
 int ScriptedHttpServer::start(int port) {
-    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1")
-                                : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
+    const int bound =
+        port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound < 0) {
         return -1;
     }
@@ -200,8 +200,8 @@ std::size_t ScriptedHttpServer::requestCount(std::string_view path) const {
     if (path.empty()) {
         return m_requests.size();
     }
-    return static_cast<std::size_t>(std::count_if(m_requests.begin(), m_requests.end(),
-                                                   [&](const RecordedRequest& request) { return request.path == path; }));
+    return static_cast<std::size_t>(std::count_if(
+        m_requests.begin(), m_requests.end(), [&](const RecordedRequest& request) { return request.path == path; }));
 }
 
 bool ScriptedHttpServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
