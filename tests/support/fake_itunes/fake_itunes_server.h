@@ -19,6 +19,10 @@ namespace nimbrel::testing {
 class FakeITunesServer final : public ScriptedHttpServer {
 public:
     FakeITunesServer();
+    /// Stops serving before the state the handler reads goes away.
+    ~FakeITunesServer() override { stop(); }
+    FakeITunesServer(const FakeITunesServer&) = delete;
+    FakeITunesServer& operator=(const FakeITunesServer&) = delete;
 
     /// Adds an artist; without a genre the result has no "primaryGenreName".
     void addArtist(const std::string& name, const std::optional<std::string>& genre);

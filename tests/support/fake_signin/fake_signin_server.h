@@ -30,6 +30,10 @@ public:
     };
 
     FakeSignInServer();
+    /// Stops serving before the state the handler reads goes away.
+    ~FakeSignInServer() override { stop(); }
+    FakeSignInServer(const FakeSignInServer&) = delete;
+    FakeSignInServer& operator=(const FakeSignInServer&) = delete;
 
     /// Keeps a grant for the sign-in that `verifier` will claim.
     void addPendingSignIn(const std::string& verifier, Grant grant);

@@ -35,6 +35,10 @@ public:
     };
 
     FakeSlackServer();
+    /// Stops serving before the state the handler reads goes away.
+    ~FakeSlackServer() override { stop(); }
+    FakeSlackServer(const FakeSlackServer&) = delete;
+    FakeSlackServer& operator=(const FakeSlackServer&) = delete;
 
     /// "http://127.0.0.1:<port>/api/", the base address the program's Slack client takes.
     std::string apiBaseURL() const;
