@@ -3,17 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/clients/overloaded.h"
+
 namespace nimbrel {
-namespace {
-
-template <typename... Fs>
-struct Overloaded : Fs... {
-    using Fs::operator()...;
-};
-template <typename... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
-
-} // namespace
 
 std::string ServiceError::description() const {
     return std::visit(Overloaded{

@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "app/clients/overloaded.h"
 #include "core/url/url.h"
 
 namespace nimbrel {
 namespace {
-
-template <typename... Fs>
-struct Overloaded : Fs... {
-    using Fs::operator()...;
-};
-template <typename... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
 
 QUrl claimURL(const QUrl& base) {
     // The same joining of path components as the start link, so both land under one base.
