@@ -8,7 +8,7 @@
 #include "app/storage/loaded_file.h"
 #include "app/storage/log_sink.h"
 #include "core/genres/genre_cache.h"
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -14,8 +14,8 @@
 #include "core/config/when_music_stops.h"
 #include "core/nimbrel_core_export.h"
 #include "core/nowplaying/player_source_id.h"
-#include "core/rendering/status_theme.h"
 #include "core/slack/slack_account.h"
+#include "core/theme/status_theme.h"
 
 namespace nimbrel {
 

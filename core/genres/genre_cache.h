@@ -12,7 +12,7 @@
 
 #include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -10,9 +10,9 @@
 
 #include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/slack_status.h"
 #include "core/ownership/status_ownership_record.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -9,8 +9,8 @@
 
 #include "core/json/json_reader.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/slack_status.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

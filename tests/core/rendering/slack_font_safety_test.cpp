@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/rendering/status_theme.h"
 #include "core/text/utf8.h"
+#include "core/theme/status_theme.h"
 
 namespace nimbrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/rendering/status_theme.h"
+#include "core/theme/status_theme.h"
 
 #include <gtest/gtest.h>
 
