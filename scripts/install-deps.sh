@@ -12,6 +12,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     # fuzzing (libFuzzer) and the sanitizer runtimes
     clang libclang-rt-14-dev
+    # build cache: CMake compiles through it when present
+    ccache
 )
 
 missing=()
