@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/config/config_notice.h"
 #include "core/config/vibe.h"

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstdint>
 
+#include <nlohmann/json.hpp>
+
 #include "core/text/casing.h"
 #include "core/text/graphemes.h"
 #include "core/text/unicode_properties.h"

@@ -165,12 +165,5 @@ TEST(SlackAuthError, Descriptions) {
     EXPECT_EQ(crafted.error()->description(), "Slack returned an error: \uFFFD");
 }
 
-TEST(SlackAuthError, Equality) {
-    EXPECT_EQ(SlackAuthError::slack("a"), SlackAuthError::slack("a"));
-    EXPECT_NE(SlackAuthError::slack("a"), SlackAuthError::slack("b"));
-    EXPECT_NE(SlackAuthError::accessDenied(), SlackAuthError::invalidState());
-    EXPECT_NE(SlackAuthError::slack(""), SlackAuthError::malformedCallback());
-}
-
 } // namespace
 } // namespace nimbrel
