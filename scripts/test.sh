@@ -12,5 +12,9 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan
 
+echo "== test build and suite took ${SECONDS}s"
+
 echo "== fuzz smoke (${fuzz_seconds}s per target)"
+SECONDS=0
 ./scripts/run-fuzz.sh "$fuzz_seconds"
+echo "== fuzz build and smoke took ${SECONDS}s"
