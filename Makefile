@@ -1,5 +1,5 @@
 # Thin wrapper over CMake presets: the two commands a newcomer needs, and a few more.
-#   make run ARGS="preview --artist X --track Y"   build and run the program
+#   make run ARGS="preview --artist X --track Y"   build the program alone and run it
 #   make test                                       build and run every test (what CI runs)
 #   make check                                      the optimised build and its tests only
 .PHONY: deps run test check asan bench fuzz clean
@@ -13,7 +13,7 @@ deps:
 
 run: deps
 	cmake --preset dev
-	cmake --build --preset dev -j $(JOBS)
+	cmake --build --preset dev -j $(JOBS) --target nimbrel
 	./scripts/run.sh $(ARGS)
 
 test: deps
@@ -25,6 +25,7 @@ check: deps
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci
 
+# The test build alone: the sanitizers, libstdc++'s assertions, warnings as errors; no fuzzing.
 asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
@@ -32,7 +33,7 @@ asan: deps
 
 bench: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
+	cmake --build --preset release -j $(JOBS) --target nimbrel_bench
 	./build/release/bench/nimbrel_bench $(BENCH_ARGS)
 
 fuzz: deps

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "core/rendering/status_text.h"
-#include "core/rendering/status_theme.h"
 #include "core/text/graphemes.h"
+#include "core/theme/status_theme.h"
 
 namespace nimbrel {
 namespace {

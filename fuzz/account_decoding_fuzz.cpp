@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/decode_error.h"
 #include "core/json/json_reader.h"
 #include "core/slack/slack_account.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/slack/slack_web_answer.h"
+#include "core/ownership/slack_web_answer.h"
 #include "fuzz/fuzz_check.h"
 
 using namespace nimbrel;

@@ -2,12 +2,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/decode_error.h"
 #include "core/json/json_reader.h"
 #include "core/rendering/status_text.h"
-#include "core/rendering/status_theme.h"
 #include "core/text/graphemes.h"
 #include "core/text/utf8.h"
+#include "core/theme/status_theme.h"
 #include "fuzz/fuzz_check.h"
 
 using namespace nimbrel;

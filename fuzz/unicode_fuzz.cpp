@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "core/rendering/status_text.h"
-#include "core/rendering/text_transform.h"
 #include "core/text/casing.h"
 #include "core/text/graphemes.h"
 #include "core/text/utf8.h"
 #include "core/text/whitespace.h"
+#include "core/theme/text_transform.h"
 #include "fuzz/fuzz_check.h"
 
 using namespace nimbrel;

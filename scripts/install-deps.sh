@@ -21,6 +21,8 @@ packages=(
     libcpp-httplib-dev ca-certificates
     # player sources: a real MPRIS client that the fake player is checked against
     playerctl
+    # build cache: CMake compiles through it when present
+    ccache
 )
 
 missing=()

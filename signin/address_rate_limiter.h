@@ -8,8 +8,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/ownership/instant.h"
 #include "core/ownership/rate_limit_window.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

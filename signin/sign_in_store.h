@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 #include "signin/slack_grant.h"
 
 namespace nimbrel {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 #include "signin/address_rate_limiter.h"
 #include "signin/sign_in_store.h"
 #include "signin/signin_config.h"

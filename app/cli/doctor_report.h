@@ -12,8 +12,8 @@
 #include "core/config/when_music_stops.h"
 #include "core/genres/genre_cache.h"
 #include "core/ownership/app_state.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/status_ownership_record.h"
+#include "core/time/instant.h"
 
 namespace nimbrel::cli {
 

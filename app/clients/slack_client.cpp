@@ -7,7 +7,7 @@
 
 #include "app/settings/user_defaults.h"
 #include "core/ownership/slack_retry_policy.h"
-#include "core/slack/slack_web_answer.h"
+#include "core/ownership/slack_web_answer.h"
 
 namespace nimbrel {
 namespace {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

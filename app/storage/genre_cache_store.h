@@ -11,7 +11,7 @@
 #include "app/storage/file_reading.h"
 #include "app/storage/stored_file.h"
 #include "core/genres/genre_cache.h"
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/config/config_keys.h"
-#include "core/rendering/text_transform.h"
+#include "core/theme/text_transform.h"
 
 namespace nimbrel {
 namespace {

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 namespace nimbrel {
 namespace {
 

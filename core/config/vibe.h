@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/json_reader.h"
 #include "core/nimbrel_core_export.h"

@@ -5,6 +5,8 @@
 #include <set>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "core/config/config_keys.h"
 #include "core/json/json_reader.h"
 

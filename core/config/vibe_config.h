@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/config/config_notice.h"
 #include "core/config/vibe.h"
 #include "core/config/when_music_stops.h"
 #include "core/nimbrel_core_export.h"
 #include "core/nowplaying/player_source_id.h"
-#include "core/rendering/status_theme.h"
 #include "core/slack/slack_account.h"
+#include "core/theme/status_theme.h"
 
 namespace nimbrel {
 

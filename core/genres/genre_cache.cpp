@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/iso8601.h"
 #include "core/json/json_reader.h"
 #include "core/matching/artist_identity.h"

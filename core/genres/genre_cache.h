@@ -8,11 +8,11 @@
 #include <variant>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

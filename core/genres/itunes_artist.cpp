@@ -1,5 +1,7 @@
 #include "core/genres/itunes_artist.h"
 
+#include <nlohmann/json.hpp>
+
 namespace nimbrel {
 
 ITunesArtist ITunesArtist::fromJson(const nlohmann::json& json, const JsonPath& path) {

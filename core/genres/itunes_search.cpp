@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/decode_error.h"
 #include "core/json/json_reader.h"
 #include "core/matching/artist_identity.h"

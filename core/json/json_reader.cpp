@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "core/text/utf8.h"
 #include "core/text/whitespace.h"
 

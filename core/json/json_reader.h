@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"

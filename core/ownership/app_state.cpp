@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/json_reader.h"
 #include "core/ownership/status_ownership.h"
 

@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/decode_error.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/slack_status.h"
 #include "core/ownership/status_ownership_record.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/slack_status.h"
 #include "core/ownership/status_owner.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

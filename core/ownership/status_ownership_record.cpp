@@ -1,5 +1,7 @@
 #include "core/ownership/status_ownership_record.h"
 
+#include <nlohmann/json.hpp>
+
 #include "core/ownership/status_ownership.h"
 
 namespace nimbrel {

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/json_reader.h"
 #include "core/nimbrel_core_export.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/slack_status.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 

@@ -10,16 +10,7 @@
 namespace nimbrel {
 
 std::string StatusText::clamp(std::string_view text, int limit) {
-    if (limit < 1) {
-        return {};
-    }
-    const auto n = static_cast<std::size_t>(limit);
-    if (Graphemes::count(text) <= n) {
-        return std::string(text);
-    }
-    std::string clamped(Graphemes::prefix(text, n - 1));
-    clamped.append(kEllipsis);
-    return clamped;
+    return limit < 1 ? std::string() : Graphemes::clamped(text, static_cast<std::size_t>(limit));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/nimbrel_core_export.h"
+#include "core/text/graphemes.h"
 
 namespace nimbrel {
 
@@ -17,7 +18,7 @@ struct NIMBREL_CORE_EXPORT StatusText final {
     /// The most characters a Slack status text may have.
     static constexpr int slackLimit = 100;
     /// The one mark of shortening, counted as one character.
-    static constexpr std::string_view kEllipsis = "\u2026";
+    static constexpr std::string_view kEllipsis = Graphemes::kEllipsis;
 
     /// The text when it has at most `limit` characters; empty when `limit` is below 1; otherwise its
     /// first `limit` - 1 characters followed by "…".

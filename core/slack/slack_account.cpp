@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "core/json/iso8601.h"
 
 namespace nimbrel {

@@ -131,4 +131,16 @@ std::string_view Graphemes::last(std::string_view text) {
     return text.substr(start);
 }
 
+std::string Graphemes::clamped(std::string_view text, std::size_t n) {
+    if (n == 0) {
+        return {};
+    }
+    if (count(text) <= n) {
+        return std::string(text);
+    }
+    std::string clamped(prefix(text, n - 1));
+    clamped.append(kEllipsis);
+    return clamped;
+}
+
 } // namespace nimbrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +31,11 @@ struct NIMBREL_CORE_EXPORT Graphemes final {
     static std::string_view droppingLast(std::string_view text, std::size_t n);
     /// The last character, or the empty view.
     static std::string_view last(std::string_view text);
+    /// The one mark of shortening, counted as one character.
+    static constexpr std::string_view kEllipsis = "\u2026";
+    /// The text when it has at most `n` characters; empty when `n` is 0; otherwise its first `n` - 1
+    /// characters followed by `kEllipsis`.
+    static std::string clamped(std::string_view text, std::size_t n);
 
     template <detail::TemporaryString T>
     static std::vector<std::string_view> split(T&&) = delete;

@@ -7,6 +7,8 @@ namespace nimbrel {
 namespace {
 
 constexpr std::string_view kSubDelims = "!$&'()*+,;=";
+// Ports are 16-bit: a larger number names no port at all rather than one that wraps around.
+constexpr int kMaxPort = 65535;
 
 bool isAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -176,7 +178,7 @@ std::optional<int> Url::port() const {
     }
     int value = 0;
     const auto [end, error] = std::from_chars(parts->port.data(), parts->port.data() + parts->port.size(), value);
-    if (error != std::errc{} || end != parts->port.data() + parts->port.size()) {
+    if (error != std::errc{} || end != parts->port.data() + parts->port.size() || value > kMaxPort) {
         return std::nullopt;
     }
     return value;

@@ -31,7 +31,7 @@ public:
     const std::string& scheme() const noexcept { return m_scheme; }
     /// The decoded host; none when the address has no authority ("//…"). May be empty ("file:///x").
     std::optional<std::string> host() const;
-    /// The port, when the authority names one.
+    /// The port, when the authority names one from 0 to 65535.
     std::optional<int> port() const;
     /// The path, percent-encoded as written.
     const std::string& path() const noexcept { return m_path; }

@@ -21,20 +21,8 @@ Vibe vibe(std::string name, std::optional<std::string> themeID = std::nullopt) {
     return Vibe{std::move(name), "text", ":emoji:", {"rock"}, std::move(themeID)};
 }
 
-TEST(VibeConfigDecoding, AnEmptyObjectGivesEveryDefault) {
-    const VibeConfig config = VibeConfig::decode("{}");
-    EXPECT_TRUE(config.slackAccounts.empty());
-    EXPECT_EQ(config.whenMusicStops, WhenMusicStops::restore);
-    EXPECT_EQ(config.statusFormat, "{vibe}");
-    EXPECT_EQ(config.themeID, "plain");
-    EXPECT_TRUE(config.customThemes.empty());
-    EXPECT_EQ(config.pollSeconds, 120);
-    EXPECT_TRUE(config.animateMenuBar);
-    EXPECT_EQ(config.sources, (Sources{PlayerSourceID::spotify, PlayerSourceID::appleMusic}));
-    EXPECT_EQ(config.defaultVibe, std::nullopt);
-    EXPECT_TRUE(config.vibes.empty());
-    // The same value is the fixed fallback of a default-constructed configuration.
-    EXPECT_EQ(config, VibeConfig{});
+TEST(VibeConfigDecoding, AnEmptyObjectGivesTheFixedFallback) {
+    EXPECT_EQ(VibeConfig::decode("{}"), VibeConfig{});
 }
 
 TEST(VibeConfigDecoding, NullTakesTheDefaultLikeAnAbsentKey) {

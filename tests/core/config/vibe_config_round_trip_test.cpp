@@ -2,6 +2,7 @@
 #include <random>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "core/config/vibe_config.h"
 

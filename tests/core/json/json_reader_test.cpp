@@ -1,6 +1,7 @@
 #include "core/json/json_reader.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "core/config/vibe_config.h"
 #include "core/genres/genre_cache.h"

@@ -23,26 +23,13 @@ Devo::Frame resting(const std::string& body) {
     return {body, "ᓚ", true, 0};
 }
 
-TEST(Devo, FacesAreTheDocumentedCodePoints) {
-    EXPECT_EQ(Devo::kEyesOpen, "\u208D\u005E\u2022\u1D25\u2022\u005E\u208E");
-    EXPECT_EQ(Devo::kEyesOpen, kOpen);
-    EXPECT_EQ(Devo::kEyesShut, kShut);
-    EXPECT_EQ(Devo::kNotConnectedFace, kQuestion);
-    EXPECT_EQ(Devo::kErrorFace, kCross);
-    EXPECT_EQ(Devo::tailFrames, (std::array<std::string_view, 4>{"⟆", "ʃ", "∫", "ʃ"}));
-    EXPECT_EQ(Devo::restingTail, "ᓚ");
-}
-
-TEST(Devo, TheElevenFramesInOrder) {
-    const std::vector<Devo::Frame> expected = {
-        playing(kOpen, "⟆", 0), playing(kShut, "⟆", 0), playing(kOpen, "ʃ", 1),  playing(kShut, "ʃ", 1),
-        playing(kOpen, "∫", 0), playing(kShut, "∫", 0), playing(kOpen, "ʃ", -1), playing(kShut, "ʃ", -1),
-        resting(kShut),         resting(kQuestion),     resting(kCross),
-    };
-    EXPECT_EQ(Devo::allFrames(), expected);
-    // All distinct, and the hash agrees with equality.
-    std::unordered_set<Devo::Frame> distinct(expected.begin(), expected.end());
-    EXPECT_EQ(distinct.size(), 11u);
+TEST(Devo, FramesAreDistinctAndTheHashAgreesWithEquality) {
+    const std::vector<Devo::Frame>& all = Devo::allFrames();
+    const std::unordered_set<Devo::Frame> distinct(all.begin(), all.end());
+    EXPECT_EQ(distinct.size(), all.size());
+    for (const Devo::Frame& frame : all) {
+        EXPECT_TRUE(distinct.contains(frame));
+    }
 }
 
 TEST(Devo, EveryFrameItCanReturnIsListed) {

@@ -159,11 +159,5 @@ TEST(GenreQuery, LookupTrack) {
     }
 }
 
-TEST(GenreQuery, EqualityCoversArtistAndTrack) {
-    EXPECT_EQ((GenreQuery{"A", "t"}), (GenreQuery{"A", "t"}));
-    EXPECT_NE((GenreQuery{"A", "t"}), (GenreQuery{"A", std::nullopt}));
-    EXPECT_NE((GenreQuery{"A", std::nullopt}), (GenreQuery{"B", std::nullopt}));
-}
-
 } // namespace
 } // namespace nimbrel

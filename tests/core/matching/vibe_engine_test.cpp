@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/built_in_config.h"
+#include "core/text/casing.h"
+
 namespace nimbrel {
 namespace {
 
@@ -29,22 +32,10 @@ std::string outcome(const std::optional<VibeResolution>& resolution) {
     return resolution->vibe.name + " / " + resolution->hit.value_or("<no hit>");
 }
 
-TEST(GenreTag, EqualityAndHashSeeAbsentWeightsAsDistinct) {
-    EXPECT_EQ((GenreTag{"Rock", 3}), (GenreTag{"Rock", 3}));
-    EXPECT_NE((GenreTag{"Rock", std::nullopt}), (GenreTag{"Rock", 0}));
-    EXPECT_NE((GenreTag{"Rock", 1}), (GenreTag{"rock", 1}));
+TEST(GenreTag, HashSeesAbsentWeightsAsDistinct) {
     const std::unordered_set<GenreTag> tags = {{"Rock", std::nullopt}, {"Rock", 0}, {"Rock", 0}, {"Pop", 1}};
     EXPECT_EQ(tags.size(), 3u);
     EXPECT_TRUE(tags.contains(GenreTag{"Rock", std::nullopt}));
-}
-
-TEST(VibeResolution, EqualityCoversVibeAndHit) {
-    const Vibe a = vibe("a", {"x"});
-    EXPECT_EQ((VibeResolution{a, "x"}), (VibeResolution{a, "x"}));
-    EXPECT_NE((VibeResolution{a, "x"}), (VibeResolution{a, std::nullopt}));
-    Vibe changed = a;
-    changed.statusEmoji = ":other:";
-    EXPECT_NE((VibeResolution{a, "x"}), (VibeResolution{changed, "x"}));
 }
 
 struct ResolveCase {
@@ -170,6 +161,24 @@ TEST(VibeEngineVibeForGenre, SingleGenre) {
     EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", config)), "listening / <no hit>");
     EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({vibe("A", {"dance"})}))), "<none>");
     EXPECT_EQ(outcome(VibeEngine::vibe("", config)), "listening / <no hit>");
+}
+
+// Vibes are tried in order, so a keyword that contains an earlier vibe's keyword can never win: the
+// shipped document must not carry one.
+TEST(BuiltInVibes, EveryKeywordLandsOnItsOwnVibe) {
+    const std::optional<VibeConfig> config = builtInConfig();
+    ASSERT_TRUE(config);
+    for (const Vibe& vibe : config->vibes) {
+        for (const std::string& keyword : vibe.match) {
+            for (const std::string& genre : {keyword, Casing::uppercased(keyword)}) {
+                const std::optional<VibeResolution> landed = VibeEngine::vibe(genre, *config);
+                ASSERT_TRUE(landed) << genre;
+                EXPECT_EQ(landed->vibe.name, vibe.name)
+                    << "\"" << genre << "\" of " << vibe.name << " is shadowed by \"" << landed->hit.value_or("")
+                    << "\" of " << landed->vibe.name;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -67,7 +67,6 @@
 
 #include "core/config/when_music_stops.h"
 #include "core/ownership/app_state.h"
-#include "core/ownership/instant.h"
 #include "core/ownership/rate_limit_window.h"
 #include "core/ownership/slack_finish_plan.h"
 #include "core/ownership/slack_status.h"
@@ -75,6 +74,7 @@
 #include "core/ownership/slack_write_result.h"
 #include "core/ownership/status_ownership.h"
 #include "core/rendering/slack_emoji.h"
+#include "core/time/instant.h"
 
 namespace nimbrel {
 namespace {

@@ -82,18 +82,6 @@ TEST(RateLimitWindow, QueriesDoNotChangeTheStamps) {
     EXPECT_NE(window, before);
 }
 
-TEST(RateLimitWindow, EqualityComparesLimitWindowAndStamps) {
-    EXPECT_EQ(RateLimitWindow(1, 6.0), RateLimitWindow(1, 6.0));
-    EXPECT_NE(RateLimitWindow(1, 6.0), RateLimitWindow(2, 6.0));
-    EXPECT_NE(RateLimitWindow(1, 6.0), RateLimitWindow(1, 6.5));
-    RateLimitWindow a(1, 6.0);
-    RateLimitWindow b(1, 6.0);
-    ASSERT_TRUE(a.reserve(t));
-    EXPECT_NE(a, b);
-    ASSERT_TRUE(b.reserve(t));
-    EXPECT_EQ(a, b);
-}
-
 // One call made on a random schedule and what the window answered.
 struct Call {
     Instant now;

@@ -101,14 +101,5 @@ TEST(SlackFinishPlan, KnownCurrentStatusOfSomebodyElseIsLeftAlone) {
     }
 }
 
-TEST(SlackFinishPlan, EqualityComparesTheRestoredStatusFully) {
-    EXPECT_EQ(SlackFinishPlan::restore(kLunch), SlackFinishPlan::restore(kLunch));
-    EXPECT_NE(SlackFinishPlan::restore(kLunch), SlackFinishPlan::restore({"Lunch", ":fork_and_knife:", 0}));
-    EXPECT_NE(SlackFinishPlan::clear(), SlackFinishPlan::doNothing());
-    EXPECT_EQ(SlackFinishPlan::restore(kLunch).name(), "restore");
-    EXPECT_EQ(SlackFinishPlan::clear().name(), "clear");
-    EXPECT_EQ(SlackFinishPlan::doNothing().name(), "doNothing");
-}
-
 } // namespace
 } // namespace nimbrel

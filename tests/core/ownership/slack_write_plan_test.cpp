@@ -97,11 +97,5 @@ TEST(SlackWritePlan, RecordsOfOtherTeamsDoNotCount) {
     EXPECT_EQ(SlackWritePlan::decide(kOurs, state, "T2", true), SlackWritePlan::write);
 }
 
-TEST(SlackWritePlan, Names) {
-    EXPECT_EQ(SlackWritePlan(SlackWritePlan::deferNoBudget).name(), "deferNoBudget");
-    EXPECT_EQ(SlackWritePlan(SlackWritePlan::takeOverWithoutSnapshot).name(), "takeOverWithoutSnapshot");
-    EXPECT_EQ(SlackWritePlan(SlackWritePlan::yieldToCurrent).name(), "yieldToCurrent");
-}
-
 } // namespace
 } // namespace nimbrel

@@ -39,12 +39,6 @@ TEST(SlackWriteResult, FailedCarriesItsReason) {
     EXPECT_NE(failed, SlackWriteResult::failed("other"));
 }
 
-TEST(SlackRetryPolicy, Constants) {
-    EXPECT_EQ(SlackRetryPolicy::profileWritesPerMinute, 10);
-    EXPECT_EQ(SlackRetryPolicy::minimumWriteSpacing, 6.0);
-    EXPECT_EQ(SlackRetryPolicy::maxRetryAfter, 5.0);
-}
-
 TEST(SlackRetryPolicy, RetryAfter) {
     struct Row {
         std::optional<std::string> header;

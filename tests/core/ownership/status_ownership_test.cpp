@@ -20,13 +20,6 @@ TEST(SlackStatus, Emptiness) {
     EXPECT_FALSE((SlackStatus{"Lunch", "", 0}.isEmpty()));
 }
 
-TEST(SlackStatus, EqualityIsExactOnAllFields) {
-    EXPECT_EQ((SlackStatus{"a", ":b:", 5}), (SlackStatus{"a", ":b:", 5}));
-    EXPECT_NE((SlackStatus{"a", ":b:", 5}), (SlackStatus{"a", ":b:", 6}));
-    EXPECT_NE((SlackStatus{"a", ":b:", 5}), (SlackStatus{"a ", ":b:", 5}));
-    EXPECT_NE((SlackStatus{"a", ":b:", 5}), (SlackStatus{"a", "b", 5}));
-}
-
 TEST(StatusOwnership, CanonicalText) {
     EXPECT_EQ(StatusOwnership::canonicalText("  Jazz :headphones: night \n"), "Jazz 🎧 night");
     EXPECT_EQ(StatusOwnership::canonicalText(":HEADPHONES:"), "🎧");

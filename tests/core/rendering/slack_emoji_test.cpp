@@ -18,107 +18,28 @@ std::string scalars(std::u32string_view codePoints) {
 
 // ---- The tables -------------------------------------------------------------------------------------
 
-TEST(SlackEmojiTables, KnowsExactly156Shortcodes) {
-    const auto& table = SlackEmoji::knownShortcodes();
-    EXPECT_EQ(table.size(), 156u);
-    for (const auto& [shortcode, glyph] : table) {
+TEST(SlackEmojiTables, ShortcodesAreInComparisonFormWithAGlyph) {
+    for (const auto& [shortcode, glyph] : SlackEmoji::knownShortcodes()) {
         EXPECT_EQ(SlackEmoji::normalize(shortcode), shortcode) << "not in comparison form: " << shortcode;
         EXPECT_FALSE(glyph.empty()) << shortcode;
     }
 }
 
-TEST(SlackEmojiTables, GlyphsCarryTheVariationSelectorOnlyWhereSlacksDo) {
-    struct Case {
-        const char* shortcode;
-        std::u32string glyph;
-    };
-    const std::vector<Case> cases = {
-        {"headphones", U"\U0001F3A7"},
-        {"zap", U"\u26A1\uFE0F"},
-        {"thunder", U"\u26A1\uFE0F"},
-        {"coffee", U"\u2615\uFE0F"},
-        {"studio_microphone", U"\U0001F399\uFE0F"},
-        {"hourglass_flowing_sand", U"\u23F3"},
-        {"stopwatch", U"\u23F1"},
-        {"sparkles", U"\u2728"},
-        {"heart", U"\u2764\uFE0F"},
-        {"+1", U"\U0001F44D"},
-        {"-1", U"\U0001F44E"},
-        {"v", U"\u270C\uFE0F"},
-        {"100", U"\U0001F4AF"},
-        {"no_entry", U"\u26D4"},
-        {"x", U"\u274C"},
-        {"joystick", U"\U0001F579"},
-        {"pencil2", U"\u270F\uFE0F"},
-        {"snowman", U"\u2603\uFE0F"},
-        {"sparkler", U"\U0001F387"},
-        {"desktop_computer", U"\U0001F5A5\uFE0F"},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(SlackEmoji::knownShortcodes().contains(c.shortcode)) << c.shortcode;
-        EXPECT_EQ(SlackEmoji::knownShortcodes().at(c.shortcode), scalars(c.glyph)) << c.shortcode;
-    }
-}
-
-TEST(SlackEmojiTables, Curated52EntriesInPickerOrder) {
+TEST(SlackEmojiTables, CuratedEntriesAreKnownAndGroupedByTabInTabOrder) {
     const auto& curated = SlackEmoji::curated();
-    ASSERT_EQ(curated.size(), 52u);
-    EXPECT_EQ(curated.front().shortcode, "headphones");
-    EXPECT_EQ(curated.back().shortcode, "ghost");
-
-    // Each tab's entries are contiguous and the tabs follow the categories' order.
-    const std::vector<std::size_t> perCategory = {13, 11, 12, 7, 9};
-    std::size_t index = 0;
-    for (std::size_t c = 0; c < perCategory.size(); ++c) {
-        for (std::size_t n = 0; n < perCategory[c]; ++n, ++index) {
-            EXPECT_EQ(curated[index].category, SlackEmoji::Category::allCases()[c]) << curated[index].shortcode;
-        }
-    }
-
+    ASSERT_FALSE(curated.empty());
     std::set<std::string> ids;
+    std::size_t tab = 0;
+    const auto& tabs = SlackEmoji::Category::allCases();
     for (const SlackEmoji::Entry& entry : curated) {
         EXPECT_TRUE(ids.insert(entry.id()).second) << "twice: " << entry.shortcode;
         EXPECT_EQ(SlackEmoji::glyph(entry.shortcode), entry.glyph) << entry.shortcode;
+        EXPECT_EQ(entry.colonized(), ":" + entry.shortcode + ":");
+        while (tab < tabs.size() && tabs[tab] != entry.category) {
+            ++tab;
+        }
+        EXPECT_LT(tab, tabs.size()) << entry.shortcode << " is out of its tab's order";
     }
-}
-
-TEST(SlackEmojiTables, CuratedEntriesCarryTheirSearchWords) {
-    struct Case {
-        std::size_t index;
-        const char* shortcode;
-        std::u32string glyph;
-        SlackEmoji::Category category;
-        std::vector<std::string> aliases;
-    };
-    const std::vector<Case> cases = {
-        {0, "headphones", U"\U0001F3A7", SlackEmoji::Category::music, {"listening", "music"}},
-        {7, "studio_microphone", U"\U0001F399\uFE0F", SlackEmoji::Category::music, {"podcast", "mic"}},
-        {11, "radio", U"\U0001F4FB", SlackEmoji::Category::music, {}},
-        {13, "the_horns", U"\U0001F918", SlackEmoji::Category::mood, {"metal", "rock", "horns", "sign_of_the_horns"}},
-        {14, "zap", U"\u26A1\uFE0F", SlackEmoji::Category::mood, {"thunder", "lightning", "electric", "energy"}},
-        {23, "star", U"\u2B50\uFE0F", SlackEmoji::Category::mood, {}},
-        {24, "brain", U"\U0001F9E0", SlackEmoji::Category::focus, {"focus", "think", "deep"}},
-        {39, "sunny", U"\u2600\uFE0F", SlackEmoji::Category::nature, {"sun", "day"}},
-        {43, "100", U"\U0001F4AF", SlackEmoji::Category::symbols, {"hundred", "perfect"}},
-        {51, "ghost", U"\U0001F47B", SlackEmoji::Category::symbols, {"boo"}},
-    };
-    for (const Case& c : cases) {
-        const SlackEmoji::Entry& entry = SlackEmoji::curated().at(c.index);
-        EXPECT_EQ(entry, (SlackEmoji::Entry{c.shortcode, scalars(c.glyph), c.category, c.aliases})) << c.shortcode;
-        EXPECT_EQ(entry.colonized(), ":" + std::string(c.shortcode) + ":");
-    }
-}
-
-TEST(SlackEmojiTables, CategoriesAreTheTabLabels) {
-    const std::vector<std::string> labels = {"Music", "Mood", "Focus & work", "Nature & time", "Symbols"};
-    ASSERT_EQ(SlackEmoji::Category::allCases().size(), labels.size());
-    for (std::size_t i = 0; i < labels.size(); ++i) {
-        const SlackEmoji::Category category = SlackEmoji::Category::allCases()[i];
-        EXPECT_EQ(category.rawValue(), labels[i]);
-        EXPECT_EQ(category.id(), labels[i]);
-        EXPECT_EQ(SlackEmoji::Category::fromRawValue(labels[i]), category);
-    }
-    EXPECT_EQ(SlackEmoji::Category::fromRawValue("music"), std::nullopt);
 }
 
 // ---- Normalising, glyphs and display ----------------------------------------------------------------

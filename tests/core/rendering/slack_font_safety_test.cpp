@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/rendering/status_theme.h"
 #include "core/text/utf8.h"
+#include "core/theme/status_theme.h"
 
 namespace nimbrel {
 namespace {
@@ -80,12 +80,10 @@ TEST(SlackFontSafetyUnsafeScalars, VaporwaveOutputIsFlagged) {
     EXPECT_EQ(SlackFontSafety::reason(found.front()), SlackFontSafety::kFullwidthReason);
 }
 
-TEST(SlackFontSafetyTables, ElevenRangesInBlockOrder) {
-    ASSERT_EQ(SlackFontSafety::safeRanges.size(), 11u);
+TEST(SlackFontSafetyTables, RangesAreOrderedAndDisjoint) {
     for (std::size_t i = 1; i < SlackFontSafety::safeRanges.size(); ++i) {
         EXPECT_LT(SlackFontSafety::safeRanges[i - 1].to, SlackFontSafety::safeRanges[i].from);
     }
-    EXPECT_EQ(SlackFontSafety::halfwidthFullwidthForms, (SlackFontSafety::ScalarRange{0xFF00, 0xFFEF}));
 }
 
 } // namespace

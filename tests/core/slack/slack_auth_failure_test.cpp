@@ -8,12 +8,6 @@
 namespace nimbrel {
 namespace {
 
-TEST(SlackAuthFailure, FatalCodes) {
-    EXPECT_EQ(SlackAuthFailure::fatalCodes(),
-              (std::set<std::string, std::less<>>{"invalid_auth", "not_authed", "token_revoked", "token_expired",
-                                                  "account_inactive", "no_permission"}));
-}
-
 TEST(SlackAuthFailure, IsFatal) {
     struct Row {
         std::string code;

@@ -151,25 +151,16 @@ TEST(SlackAuthCallback, EveryCase) {
     }
 }
 
-TEST(SlackAuthError, Descriptions) {
-    EXPECT_EQ(SlackAuthError::slack("invalid_code").description(), "Slack returned an error: invalid_code");
-    EXPECT_EQ(SlackAuthError::accessDenied().description(),
-              "Slack didn’t grant access. If your workspace needs an admin to approve new apps, your request has "
-              "been sent — try connecting again once it’s approved.");
-    EXPECT_EQ(SlackAuthError::malformedCallback().description(), "That sign-in link didn’t come from Nimbrel.");
-    EXPECT_EQ(SlackAuthError::invalidState().description(),
-              "The sign-in response didn’t match the request. Try connecting again.");
+TEST(SlackAuthError, DescriptionsAreDistinctAndCarrySlacksCode) {
+    const std::set<std::string> descriptions = {
+        SlackAuthError::slack("invalid_code").description(), SlackAuthError::accessDenied().description(),
+        SlackAuthError::malformedCallback().description(), SlackAuthError::invalidState().description()};
+    EXPECT_EQ(descriptions.size(), 4u);
+    EXPECT_NE(SlackAuthError::slack("invalid_code").description().find("invalid_code"), std::string::npos);
     // A crafted callback cannot put broken UTF-8 on the screen.
     const SlackAuth::CallbackResult crafted = SlackAuth::parseCallback("nimbrel://auth?error=%FF");
     ASSERT_NE(crafted.error(), nullptr);
     EXPECT_EQ(crafted.error()->description(), "Slack returned an error: \uFFFD");
-}
-
-TEST(SlackAuthError, Equality) {
-    EXPECT_EQ(SlackAuthError::slack("a"), SlackAuthError::slack("a"));
-    EXPECT_NE(SlackAuthError::slack("a"), SlackAuthError::slack("b"));
-    EXPECT_NE(SlackAuthError::accessDenied(), SlackAuthError::invalidState());
-    EXPECT_NE(SlackAuthError::slack(""), SlackAuthError::malformedCallback());
 }
 
 } // namespace

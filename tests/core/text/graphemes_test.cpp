@@ -30,6 +30,12 @@ const Sample kSamples[] = {
     {"eszett", "\u00DF", 1},
     {"devo cat", "\u14DA\u208D^\u2022\u1D25\u2022^\u208E", 8},
     {"emoji with text around", "a\U0001F3B5b", 3},
+    {"odd regional indicator", "\U0001F1EF\U0001F1F5\U0001F1EB", 2},
+    {"mark at the start stands alone", "\u0301a", 2},
+    {"mark after a line break stands alone", "\n\u0301", 2},
+    {"lf cr is two", "\n\r", 2},
+    {"zwj skin-toned couple", "\U0001F469\U0001F3FD\u200D\u2764\uFE0F\u200D\U0001F468\U0001F3FB", 1},
+    {"text variation of an emoji", "\u2764\uFE0E", 1},
 };
 
 TEST(Graphemes, CountsExtendedClusters) {
@@ -69,7 +75,27 @@ TEST(Graphemes, DroppingLastAndLast) {
     EXPECT_EQ(Graphemes::last(""), "");
 }
 
+TEST(Graphemes, ClampedShortensToTheLimitWithAnEllipsis) {
+    struct Case {
+        std::string text;
+        std::size_t limit;
+        std::string expected;
+    };
+    const std::string thumb = "\U0001F44D\U0001F3FD";
+    for (const Case& c :
+         {Case{"abc", 3, "abc"}, Case{"abcd", 3, "ab\u2026"}, Case{"abc", 0, ""}, Case{"", 0, ""},
+          Case{"ab", 1, "\u2026"}, Case{thumb + thumb, 2, thumb + thumb},
+          Case{thumb + thumb + "x", 2, thumb + "\u2026"}, Case{"e\u0301e\u0301e", 2, "e\u0301\u2026"}}) {
+        const std::string clamped = Graphemes::clamped(c.text, c.limit);
+        EXPECT_EQ(clamped, c.expected) << c.text << " to " << c.limit;
+        EXPECT_LE(Graphemes::count(clamped), c.limit) << c.text;
+    }
+}
+
 TEST(Graphemes, BoundariesAreByteOffsets) {
+    for (const Sample& sample : kSamples) {
+        EXPECT_EQ(Graphemes::boundaries(sample.text).size(), sample.characters + 1) << sample.label;
+    }
     EXPECT_EQ(Graphemes::boundaries(""), std::vector<std::size_t>{0});
     EXPECT_EQ(Graphemes::boundaries("a\u00E9"), (std::vector<std::size_t>{0, 1, 3}));
 }

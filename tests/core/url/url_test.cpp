@@ -99,5 +99,86 @@ TEST(Url, PercentDecodeRejectsMalformedEscapes) {
     EXPECT_EQ(Url::percentEncode("a-b_c.d~e f"), "a-b_c.d~e%20f");
 }
 
+TEST(Url, ValidReferencesReadBackAsWritten) {
+    struct Case {
+        const char* text;
+        const char* scheme;
+        std::optional<std::string> host;
+        const char* path;
+    };
+    for (const Case& c : {
+             Case{"", "", std::nullopt, ""},
+             Case{"?", "", std::nullopt, ""},
+             Case{"#", "", std::nullopt, ""},
+             Case{"//host/p", "", "host", "/p"},
+             Case{"./a:b", "", std::nullopt, "./a:b"},
+             Case{"x:?a=b?c/d:@", "x", std::nullopt, ""},
+             Case{"http://%41b@%62c/%7E", "http", "bc", "/%7E"},
+             Case{"http://[v1.x]/", "http", "[v1.x]", "/"},
+             Case{"mailto:a@b", "mailto", std::nullopt, "a@b"},
+             Case{"h://x#f/?:@", "h", "x", ""},
+         }) {
+        const std::optional<Url> url = Url::parse(c.text);
+        ASSERT_TRUE(url) << c.text;
+        EXPECT_EQ(url->scheme(), c.scheme) << c.text;
+        EXPECT_EQ(url->host(), c.host) << c.text;
+        EXPECT_EQ(url->path(), c.path) << c.text;
+        EXPECT_EQ(url->text(), c.text);
+        EXPECT_EQ(Url::parse(url->text()), url) << c.text;
+    }
+}
+
+TEST(Url, RejectsMalformedAuthoritiesAndEscapes) {
+    for (const char* text : {"http://a@b@c/", "http://a%2/", "http://a%/", "http://[::1]x/", "http://h:-1/",
+                             "http://h:+1/", "http://h:1:2/", "http://h\\x/", "x:%", "x:a%4", "x:?%", "x:#%0g",
+                             "http://a{b}/", "x:\x7F", "x:\n", "a b:c"}) {
+        EXPECT_FALSE(Url::parse(text)) << text;
+    }
+}
+
+// A port is a number from 0 to 65535; anything larger names no port rather than a wrapped one.
+TEST(Url, PortsOutOfRangeOrEmptyAreNone) {
+    struct Case {
+        const char* text;
+        std::optional<int> port;
+    };
+    for (const Case& c :
+         {Case{"http://h:0/", 0}, Case{"http://h:0080", 80}, Case{"http://h:65535", 65535},
+          Case{"http://h:65536", std::nullopt}, Case{"http://h:/", std::nullopt}, Case{"http://h", std::nullopt},
+          Case{"http://[::1]:", std::nullopt}, Case{"http://h:99999999999999999999/", std::nullopt}}) {
+        const std::optional<Url> url = Url::parse(c.text);
+        ASSERT_TRUE(url) << c.text;
+        EXPECT_EQ(url->port(), c.port) << c.text;
+    }
+}
+
+TEST(Url, PercentEncodingRoundTripsEveryByte) {
+    std::string everyByte;
+    for (int byte = 0; byte < 256; ++byte) {
+        everyByte.push_back(static_cast<char>(byte));
+    }
+    const std::string encoded = Url::percentEncode(everyByte);
+    EXPECT_EQ(Url::percentDecode(encoded), everyByte);
+    EXPECT_TRUE(Url::parse("x:?" + encoded));
+    EXPECT_EQ(Url::percentEncode(std::string("\0\xFF", 2)), "%00%FF");
+    EXPECT_EQ(Url::percentEncode("a/b:c", "/"), "a/b%3Ac");
+    EXPECT_EQ(Url::percentDecode("%4a%4A+"), "JJ+");
+    for (const char* malformed : {"%", "%4", "a%", "%%41", "%4%41"}) {
+        EXPECT_FALSE(Url::percentDecode(malformed)) << malformed;
+    }
+}
+
+TEST(Url, BuildingKeepsTheOtherComponents) {
+    const Url url = *Url::parse("https://h/x?q=1#f");
+    EXPECT_EQ(url.appendingPathComponents("a//b/").text(), "https://h/x/a/b?q=1#f");
+    EXPECT_EQ(url.appendingPathComponents("").text(), url.text());
+    EXPECT_EQ(url.appendingPathComponents("100%").text(), "https://h/x/100%25?q=1#f");
+    EXPECT_EQ(url.withQueryItems({{"a", std::nullopt}, {"", ""}}).text(), "https://h/x?a&=#f");
+    const Url emptied = url.withQueryItems({});
+    EXPECT_EQ(emptied.text(), "https://h/x?#f");
+    ASSERT_TRUE(emptied.queryItems());
+    EXPECT_TRUE(emptied.queryItems()->empty());
+}
+
 } // namespace
 } // namespace nimbrel

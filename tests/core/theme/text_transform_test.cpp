@@ -1,4 +1,4 @@
-#include "core/rendering/text_transform.h"
+#include "core/theme/text_transform.h"
 
 #include <gtest/gtest.h>
 
@@ -68,34 +68,6 @@ TEST(TextTransform, ZalgoLeavesControlCharactersBare) {
     const std::string out = TextTransform::applyZalgo(text);
     EXPECT_EQ(out, std::string("a\u0300\u0316\0b\u0301\u0317", 11) + "\u200Bc\u0302\u0323");
     EXPECT_EQ(Graphemes::count(out), Graphemes::count(text));
-}
-
-TEST(TextTransform, RawValuesNamesAndSummaries) {
-    struct Case {
-        TextTransform transform;
-        std::string_view raw;
-        std::string_view name;
-    };
-    const Case cases[] = {
-        {TextTransform::none, "none", "None"},
-        {TextTransform::alternatingCaps, "alternating_caps", "AlTeRnAtInG"},
-        {TextTransform::leet, "leet", "l337"},
-        {TextTransform::zalgo, "zalgo", "Glitch (Zalgo)"},
-        {TextTransform::vaporwave, "vaporwave", "Vaporwave"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.transform.rawValue(), c.raw);
-        EXPECT_EQ(c.transform.displayName(), c.name);
-        EXPECT_EQ(TextTransform::fromRawValue(c.raw), c.transform);
-        EXPECT_FALSE(c.transform.summary().empty());
-    }
-    EXPECT_EQ(TextTransform::fromRawValue("Leet"), TextTransform::none);
-    EXPECT_EQ(TextTransform::fromRawValue("sparkles"), TextTransform::none);
-    EXPECT_EQ(TextTransform(TextTransform::zalgo).summary(),
-              "Glitchy combining marks. Kept subtle so it still fits Slack\u2019s limit.");
-    EXPECT_EQ(TextTransform(TextTransform::vaporwave).summary(),
-              "\uFF26\uFF55\uFF4C\uFF4C\uFF57\uFF49\uFF44\uFF54\uFF48 vaporwave characters. Some Slack clients show "
-              "boxes instead.");
 }
 
 } // namespace

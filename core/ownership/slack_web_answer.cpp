@@ -1,4 +1,4 @@
-#include "core/slack/slack_web_answer.h"
+#include "core/ownership/slack_web_answer.h"
 
 #include "core/json/decode_error.h"
 #include "core/json/json_reader.h"

@@ -1,9 +1,10 @@
-#include "core/rendering/status_theme.h"
+#include "core/theme/status_theme.h"
 
 #include <cassert>
 #include <cstdint>
 
-#include "core/rendering/status_text.h"
+#include <nlohmann/json.hpp>
+
 #include "core/text/casing.h"
 #include "core/text/graphemes.h"
 #include "core/text/unicode_properties.h"
@@ -184,9 +185,15 @@ std::size_t StatusTheme::decorationCount() const {
 }
 
 std::string StatusTheme::apply(std::string_view body, int limit) const {
+    if (limit < 1) {
+        return {};
+    }
+    const auto clamp = [limit](std::string_view text) {
+        return Graphemes::clamped(text, static_cast<std::size_t>(limit));
+    };
     const std::string transformed = transform.apply(body);
     if (prefix.empty() && suffix.empty()) {
-        return StatusText::clamp(transformed, limit);
+        return clamp(transformed);
     }
     const auto decoration = static_cast<std::int64_t>(decorationCount());
     const auto bodyLength = static_cast<std::int64_t>(Graphemes::count(transformed));
@@ -196,10 +203,10 @@ std::string StatusTheme::apply(std::string_view body, int limit) const {
     } else if (const std::int64_t room = limit - decoration - 1; room >= 1) {
         // The decoration is what makes the theme; the body gives way.
         result.append(Whitespace::droppingTrailing(Graphemes::prefix(transformed, static_cast<std::size_t>(room))));
-        result.append(StatusText::kEllipsis);
+        result.append(Graphemes::kEllipsis);
     }
     result.append(suffix);
-    return StatusText::clamp(result, limit);
+    return clamp(result);
 }
 
 StatusTheme StatusTheme::fromJson(const nlohmann::json& json, const JsonPath& path) {

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/json/json_reader.h"
 #include "core/nimbrel_core_export.h"
-#include "core/rendering/text_transform.h"
+#include "core/theme/text_transform.h"
 
 namespace nimbrel {
 

@@ -1,6 +1,7 @@
-#include "core/rendering/status_theme.h"
+#include "core/theme/status_theme.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "core/rendering/status_text.h"
 #include "core/text/graphemes.h"

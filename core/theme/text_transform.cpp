@@ -1,4 +1,4 @@
-#include "core/rendering/text_transform.h"
+#include "core/theme/text_transform.h"
 
 #include <array>
 

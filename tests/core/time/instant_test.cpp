@@ -1,4 +1,4 @@
-#include "core/ownership/instant.h"
+#include "core/time/instant.h"
 
 #include <cmath>
 #include <limits>
