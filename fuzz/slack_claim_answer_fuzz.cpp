@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "core/slack/slack_claim_answer.h"
 #include "fuzz/fuzz_check.h"
 
