@@ -14,12 +14,8 @@ namespace {
 
 AppStateStore::Reading interpret(FileReading file) {
     AppStateStore::Reading reading;
-    if (file.isUsable()) {
-        try {
-            reading.state = AppState::decode(file.bytes);
-        } catch (const DecodeError& error) {
-            file.noteUndecodable(error);
-        }
+    if (auto decoded = file.decoded(AppState::decode)) {
+        reading.state = std::move(*decoded);
     }
     reading.file = std::move(file);
     return reading;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/storage/atomic_file.h"
 #include "core/json/decode_error.h"
@@ -31,6 +32,21 @@ struct FileReading {
     bool isUsable() const noexcept { return condition == Condition::present; }
     /// Notes that the bytes that were read failed to decode.
     void noteUndecodable(const DecodeError& error);
+
+    /// The bytes decoded by `decode`, which throws DecodeError; none when the file was not usable or did not
+    /// decode, the latter noted as this reading's problem.
+    template <typename Decode>
+    auto decoded(Decode decode) -> std::optional<decltype(decode(std::string_view{}))> {
+        if (!isUsable()) {
+            return std::nullopt;
+        }
+        try {
+            return decode(bytes);
+        } catch (const DecodeError& error) {
+            noteUndecodable(error);
+            return std::nullopt;
+        }
+    }
 };
 
 } // namespace nimbrel

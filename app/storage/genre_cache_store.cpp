@@ -7,12 +7,8 @@ namespace {
 
 GenreCacheStore::Reading interpret(FileReading file) {
     GenreCacheStore::Reading reading;
-    if (file.isUsable()) {
-        try {
-            reading.cache = GenreCache::decode(file.bytes);
-        } catch (const DecodeError& error) {
-            file.noteUndecodable(error);
-        }
+    if (auto decoded = file.decoded(GenreCache::decode)) {
+        reading.cache = std::move(*decoded);
     }
     reading.file = std::move(file);
     return reading;
