@@ -801,7 +801,6 @@ public:
         if (fails) {
             return std::nullopt;
         }
-        const Entry before = workspace.current;
         putUp(workspace, status, Setter::program,
               restoring && workspace.snapshot && workspace.snapshot->entry.usersWords);
         workspace.current.answerLost = answerLost;
@@ -811,9 +810,6 @@ public:
         // The program sees the write succeed: from here on it knows what it did, and a handed-back status
         // releases the workspace.
         if (m_kind == Action::play) {
-            if (!workspace.engaged) {
-                workspace.takenOver = before.serial;
-            }
             workspace.engaged = true;
             remember(workspace.current.phrase);
         } else {
@@ -837,8 +833,6 @@ private:
         std::optional<Provenance> snapshot;
         /// The status that stood, protected, when state.json was lost.
         int unprotectedByLoss = -1;
-        /// The status that stood when the program's first write since the last release replaced it.
-        int takenOver = -1;
     };
 
     Instant now() const { return Instant(std::chrono::seconds(m_now)); }
@@ -984,10 +978,6 @@ private:
                         " with its expiry");
         } else if (from->entry.usersWords) {
             ++tally["checks"]["3: restores of somebody else's status"];
-            if (from->entry.serial != workspace.takenOver) {
-                // The snapshot of a status that displaced the program's, or one cleared before its first write.
-                ++tally["observations"]["restores of a status other than the one the program first wrote over"];
-            }
         } else if (from->recognisableWhenTaken || knows(from->entry.phrase, team)) {
             fail(3, teamID + ": put back its own status " + describePhrase(from->entry.phrase) +
                         " as if it were somebody else's");
