@@ -1,53 +1,31 @@
 // Random histories of a user, three Slack workspaces and the program, checked against what really happened
 // on Slack.
 //
-// The model
-// - Each workspace has a fake Slack holding one status (text, emoji, expiration) and who put it there. A read,
-//   and the echo of a write, may spell the status differently from how it was set — a shortcode where the
-//   glyph was, the emoji in another case or without colons, spaces around the text — as Slack does.
-// - The user sets statuses on any workspace, connected or not: their own (sometimes already expired, sometimes
-//   expiring soon or in days), sometimes one word for word like one the program posts; and clears them.
-// - The clock moves by seconds (so writes run into the one-per-6-seconds pacing), minutes, hours, and past
-//   the 12 hours a snapshot lasts.
-// - `Program` stands in for the engine and its workspace runtimes. It follows their steps one by one on the
-//   real AppState, SlackWritePlan, SlackFinishPlan and RateLimitWindow: a run for a playing track reads each
-//   posting workspace's status, decides, snapshots / writes / takes over / stands back, and records the
-//   echo; a run with the music stopped finishes every workspace under the configured WhenMusicStops. It
-//   restarts (gracefully, after a crash, or with state.json gone), with its state encoded and decoded again;
-//   workspaces are reconnected (record released), disconnected (record forgotten) and connected again,
-//   posting is switched off and on, and WhenMusicStops changes.
-// - Slack calls fail at random: a read fails, a write fails, or a write reaches Slack but its answer is lost.
+// Each workspace has a fake Slack holding one status and who put it there; reads and echoes spell it the ways
+// Slack does (shortcode for glyph, emoji case, no colons, spaces around the text). The user sets statuses
+// (expired, expiring soon or in days, now and then word for word one the program posts) and clears them; the
+// clock moves by seconds (into the one-per-6-seconds pacing) up to past the 12 hours a snapshot lasts.
+// `Program` follows the engine's steps on the real AppState, SlackWritePlan, SlackFinishPlan and
+// RateLimitWindow: runs for a playing track (read, decide, snapshot / write / take over / stand back, record the
+// echo) and runs with the music stopped (finish under WhenMusicStops); restarts (graceful, crash, state.json
+// lost) through encode/decode; reconnects, disconnects, posting on/off, WhenMusicStops changes. Slack calls fail
+// at random: a read, a write, or a write whose answer is lost.
 //
-// Invariants, checked at every status the program sends and after every step:
-// 1. Once the program has written to a workspace (or stood back there), a status somebody else sets there is
-//    never overwritten while it stands — until it is cleared or expires, or the program's record of the
-//    workspace is released (a status handed back when the music stopped, a reconnect, posting switched on)
-//    or forgotten (a disconnect).
-// 2. A status of somebody else's that the program writes over is held as the workspace's snapshot first,
-//    exactly as it was read and with its expiry, whenever the program could read it.
-// 3. A restore puts back exactly a snapshot, with its expiry, of a status somebody else set — never one of the
-//    program's own statuses.
-// 0. Bookkeeping: the program's recently set statuses are the last eight distinct statuses whose writes it
-//    saw succeed, newest first, across restarts.
+// Invariants, checked at every status sent and after every step:
+// 1. Once the program has written to (or stood back on) a workspace, a status somebody else sets there is never
+//    overwritten while it stands, until the record is released (finish, reconnect, posting on) or forgotten.
+// 2. Somebody else's status the program writes over is held as the snapshot first, exactly as read, with expiry.
+// 3. A restore puts back exactly a snapshot, with its expiry, of somebody else's status, never the program's own.
+// 0. The recently set statuses are the last eight distinct ones whose writes it saw succeed, across restarts.
 //
-// What the program cannot know, and so is not held against it (each case is counted and printed):
-// - A read that failed. The write then goes ahead unchecked (the path that also serves a token that may not
-//   read profiles) and a finish decides from the record alone, so a status set by hand meanwhile is written
-//   over (invariants 1 and 2).
-// - A status of the user's that is word for word one the program remembers writing (its last write to the
-//   workspace or one of the eight recent ones): as far as anyone can tell it is the program's, and it is
-//   written over without a snapshot (invariants 1 and 2).
-// - One of the program's own statuses that it no longer remembers — older than the eight recent ones, written
-//   before state.json was lost, or written by a call whose answer was lost — looks like somebody else's: it is
-//   snapshotted and may be put back later (invariant 3). If the program remembers the status again by the time
-//   it restores, the restore is held against it.
-// - state.json lost: the program remembers nothing, treats every workspace as new, snapshots what stands there
-//   (its own leftovers included) and writes over it; statuses set by hand after its last write are no longer
-//   protected (invariant 1).
+// Not held against the program (counted and printed): a failed read (the write goes ahead unchecked, a finish
+// decides from the record alone); a user's status word for word one it remembers writing; its own status it no
+// longer remembers (older than the eight, written before state.json was lost, or whose answer was lost) being
+// snapshotted and restored; statuses set by hand before state.json was lost losing their protection.
 //
 // A failure prints the seed, the step, the history shrunk to the fewest steps that still break the same
-// invariant, and a trace of that history. NIMBREL_OWNERSHIP_MODEL_SEED=<n> replays one seed;
-// NIMBREL_OWNERSHIP_MODEL_STEPS=<n> sets the total number of steps (default 100000; 25000 in sanitizer builds).
+// invariant, and a trace. NIMBREL_OWNERSHIP_MODEL_SEED=<n> replays one seed; NIMBREL_OWNERSHIP_MODEL_STEPS=<n>
+// sets the total number of steps (default 100000; 25000 in sanitizer builds).
 
 #include <algorithm>
 #include <cstdint>
@@ -56,6 +34,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -71,7 +50,6 @@
 #include "core/ownership/slack_finish_plan.h"
 #include "core/ownership/slack_status.h"
 #include "core/ownership/slack_write_plan.h"
-#include "core/ownership/slack_write_result.h"
 #include "core/ownership/status_ownership.h"
 #include "core/rendering/slack_emoji.h"
 #include "core/time/instant.h"
@@ -80,27 +58,26 @@ namespace nimbrel {
 namespace {
 
 using Counters = std::map<std::string, long, std::less<>>;
+/// Counters by kind: "events" (what the program did), "checks" (passed), "exclusions" (what it cannot know,
+/// not held against it), "observations" (worth knowing, breaks nothing).
+using Tally = std::map<std::string, Counters, std::less<>>;
 
 // ---- Vocabulary: what statuses say, and every way of spelling it ----------------------------------------------
 
-/// A piece of status text: plain words, or an emoji named by its standard shortcode, which may be spelled as
-/// the glyph or as the shortcode.
+/// Plain words, or an emoji by shortcode name (spelled as the glyph or as the shortcode).
 struct Piece {
     std::string words;
     std::string emojiName;
 };
-
-/// A status as a person thinks of it, before any spelling.
+/// A status before any spelling; emojiName without colons, empty for none.
 struct Phrase {
     std::vector<Piece> pieces;
-    /// The status emoji, without colons; empty for none.
     std::string emojiName;
 };
-
-Piece words(std::string text) {
+Piece w(std::string text) {
     return {std::move(text), {}};
 }
-Piece glyph(std::string name) {
+Piece g(std::string name) {
     return {{}, std::move(name)};
 }
 
@@ -108,59 +85,47 @@ constexpr int kTrackCount = 12;
 constexpr int kBlank = -1;   // no status
 constexpr int kUnknown = -2; // not a phrase of the vocabulary (a fault of the model itself)
 
-// The first kTrackCount phrases are what the program posts for its twelve tracks — more than the eight it
-// remembers, so its older statuses fall out of its memory. The rest are the user's own.
-const std::vector<Phrase>& phrases() {
-    static const std::vector<Phrase> all = {
-        {{glyph("headphones"), words(" Night Drive · Kavinsky")}, "headphones"},
-        {{words("Focus "), glyph("zap"), words(" Intro — The xx")}, "zap"},
-        {{glyph("notes"), words(" Teardrop — Massive Attack")}, "notes"},
-        {{words("Digital Love — Daft Punk")}, "rocket"},
-        {{glyph("fire"), words(" Blinding Lights — The Weeknd")}, "fire"},
-        {{words("Windowlicker — Aphex Twin "), glyph("brain")}, "brain"},
-        {{glyph("guitar"), words(" Paranoid Android — Radiohead")}, "guitar"},
-        {{words("Take Five — Dave Brubeck")}, "saxophone"},
-        {{glyph("coffee"), words(" Lo-fi beats to study to")}, "coffee"},
-        {{words("Clair de Lune — Debussy")}, "musical_keyboard"},
-        {{glyph("metal"), words(" Master of Puppets — Metallica")}, "metal"},
-        {{words("Hoppípolla — Sigur Rós")}, "ocean"},
-        // the user's
-        {{words("Lunch")}, "hamburger"},
-        {{words("In a meeting")}, "spiral_calendar_pad"},
-        {{glyph("palm_tree"), words(" Vacation until Monday")}, "palm_tree"},
-        {{words("Heads down")}, ""},
-        {{}, "zzz"},
-        {{words("Commuting "), glyph("rocket")}, "bus"},
-        {{words("Out sick")}, "face_with_thermometer"},
-        {{words("Focus "), glyph("zap"), words(" deep work")}, "brain"},
-    };
-    return all;
-}
+// The first kTrackCount phrases are the program's, one per track: more than the eight it remembers. The rest are
+// the user's.
+const std::vector<Phrase> kPhrases = {
+    {{g("headphones"), w(" Night Drive · Kavinsky")}, "headphones"},
+    {{w("Focus "), g("zap"), w(" Intro — The xx")}, "zap"},
+    {{g("notes"), w(" Teardrop — Massive Attack")}, "notes"},
+    {{w("Digital Love — Daft Punk")}, "rocket"},
+    {{g("fire"), w(" Blinding Lights — The Weeknd")}, "fire"},
+    {{w("Windowlicker — Aphex Twin "), g("brain")}, "brain"},
+    {{g("guitar"), w(" Paranoid Android — Radiohead")}, "guitar"},
+    {{w("Take Five — Dave Brubeck")}, "saxophone"},
+    {{g("coffee"), w(" Lo-fi beats to study to")}, "coffee"},
+    {{w("Clair de Lune — Debussy")}, "musical_keyboard"},
+    {{g("metal"), w(" Master of Puppets — Metallica")}, "metal"},
+    {{w("Hoppípolla — Sigur Rós")}, "ocean"},
+    {{w("Lunch")}, "hamburger"},
+    {{w("In a meeting")}, "spiral_calendar_pad"},
+    {{g("palm_tree"), w(" Vacation until Monday")}, "palm_tree"},
+    {{w("Heads down")}, ""},
+    {{}, "zzz"},
+    {{w("Commuting "), g("rocket")}, "bus"},
+    {{w("Out sick")}, "face_with_thermometer"},
+    {{w("Focus "), g("zap"), w(" deep work")}, "brain"},
+};
+const int kPhraseCount = static_cast<int>(kPhrases.size());
 
-int phraseCount() {
-    return static_cast<int>(phrases().size());
-}
-
-std::string asciiLower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
-std::string asciiUpper(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return out;
+std::string withCase(std::string text, bool upper) {
+    for (char& c : text) {
+        if (upper && c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        } else if (!upper && c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
 }
 
 std::string trimmedSpaces(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 const std::string& glyphOf(const std::string& name) {
@@ -168,23 +133,16 @@ const std::string& glyphOf(const std::string& name) {
 }
 
 bool isTextEmoji(const std::string& name) {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> found;
-        for (const Phrase& phrase : phrases()) {
-            for (const Piece& piece : phrase.pieces) {
-                if (!piece.emojiName.empty()) {
-                    found.push_back(piece.emojiName);
-                }
-            }
-        }
-        return found;
-    }();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return std::any_of(kPhrases.begin(), kPhrases.end(),
+                       [&](const Phrase& phrase) {
+                           return std::any_of(phrase.pieces.begin(), phrase.pieces.end(),
+                                              [&](const Piece& piece) { return piece.emojiName == name; });
+                       }) &&
+           !name.empty();
 }
 
 // The model's own notion of what a status says, written apart from StatusOwnership so that the two check each
-// other: the shortcodes of the vocabulary's emoji become glyphs, spaces around the text go, and the emoji
-// loses its colons and its case. The vocabulary is small enough for that to be exact.
+// other: the vocabulary's shortcodes become glyphs, spaces around the text go, the emoji loses colons and case.
 std::string plainWords(std::string_view text) {
     std::string out;
     std::size_t at = 0;
@@ -197,7 +155,7 @@ std::string plainWords(std::string_view text) {
         out.append(text.substr(at, open - at));
         const std::size_t close = text.find(':', open + 1);
         if (close != std::string_view::npos) {
-            const std::string name = asciiLower(text.substr(open + 1, close - open - 1));
+            const std::string name = withCase(std::string(text.substr(open + 1, close - open - 1)), false);
             if (isTextEmoji(name)) {
                 out += glyphOf(name);
                 at = close + 1;
@@ -215,38 +173,33 @@ std::string plainEmoji(std::string_view emoji) {
     if (text.size() >= 3 && text.front() == ':' && text.back() == ':') {
         text = text.substr(1, text.size() - 2);
     }
-    return asciiLower(text);
+    return withCase(text, false);
 }
 
-// Each step draws its spellings and Slack failures from a small generator seeded by the step, so that a
-// history replays the same with steps left out; histories themselves come from std::mt19937.
+// Each step draws its spellings and Slack failures from a small generator seeded by the step, so that a history
+// replays the same with steps left out; histories themselves come from std::mt19937.
 using StepRng = std::minstd_rand;
 
 template <typename Rng>
 bool chance(Rng& rng, double probability) {
     return std::bernoulli_distribution(probability)(rng);
 }
-
 template <typename Rng>
 int pick(Rng& rng, int count) {
     return std::uniform_int_distribution<int>(0, count - 1)(rng);
 }
 
 std::string caseVariant(const std::string& name, StepRng& rng) {
-    switch (pick(rng, 3)) {
-    case 0:
-        return name;
-    case 1:
-        return asciiUpper(name);
-    default:
-        return asciiUpper(name.substr(0, 1)) + name.substr(1);
-    }
+    const int variant = pick(rng, 3);
+    return variant == 0   ? name
+           : variant == 1 ? withCase(name, true)
+                          : withCase(name.substr(0, 1), true) + name.substr(1);
 }
 
-/// The phrase spelled the way the program posts it (glyphs in the text, ":name:" as the emoji) when `rng` is
-/// null, else in one of the ways a person or Slack might spell it.
+/// The phrase as the program posts it (glyphs in the text, ":name:" as the emoji) when `rng` is null, else in
+/// one of the ways a person or Slack might spell it.
 SlackStatus spell(int phrase, std::int64_t expiration, StepRng* rng) {
-    const Phrase& chosen = phrases().at(static_cast<std::size_t>(phrase));
+    const Phrase& chosen = kPhrases.at(static_cast<std::size_t>(phrase));
     std::string text;
     for (const Piece& piece : chosen.pieces) {
         if (piece.emojiName.empty()) {
@@ -257,24 +210,13 @@ SlackStatus spell(int phrase, std::int64_t expiration, StepRng* rng) {
             text += ":" + caseVariant(piece.emojiName, *rng) + ":";
         }
     }
-    std::string emoji;
-    if (!chosen.emojiName.empty()) {
-        emoji = ":" + chosen.emojiName + ":";
-        if (rng != nullptr) {
-            switch (pick(*rng, 4)) {
-            case 0:
-                break;
-            case 1:
-                emoji = chosen.emojiName;
-                break;
-            case 2:
-                emoji = ":" + caseVariant(chosen.emojiName, *rng) + ":";
-                break;
-            default:
-                emoji = " " + emoji + " ";
-                break;
-            }
-        }
+    std::string emoji = chosen.emojiName.empty() ? "" : ":" + chosen.emojiName + ":";
+    if (rng != nullptr && !emoji.empty()) {
+        const int variant = pick(*rng, 4);
+        emoji = variant == 0   ? emoji
+                : variant == 1 ? chosen.emojiName
+                : variant == 2 ? ":" + caseVariant(chosen.emojiName, *rng) + ":"
+                               : " " + emoji + " ";
     }
     if (rng != nullptr && chance(*rng, 0.15)) {
         text = " " + text + "\t";
@@ -286,7 +228,7 @@ SlackStatus spell(int phrase, std::int64_t expiration, StepRng* rng) {
 int identify(const SlackStatus& status) {
     static const std::vector<std::pair<std::string, std::string>> canonical = [] {
         std::vector<std::pair<std::string, std::string>> forms;
-        for (int phrase = 0; phrase < phraseCount(); ++phrase) {
+        for (int phrase = 0; phrase < kPhraseCount; ++phrase) {
             const SlackStatus spelled = spell(phrase, 0, nullptr);
             forms.emplace_back(plainWords(spelled.text), plainEmoji(spelled.emoji));
         }
@@ -300,39 +242,33 @@ int identify(const SlackStatus& status) {
     return found == canonical.end() ? kUnknown : static_cast<int>(found - canonical.begin());
 }
 
+std::string quoted(const SlackStatus& status) {
+    return "\"" + status.text + "\" \"" + status.emoji + "\"" +
+           (status.expiration != 0 ? " until " + std::to_string(status.expiration) : "");
+}
+
 std::string describePhrase(int phrase) {
-    if (phrase == kBlank) {
-        return "no status";
-    }
-    const SlackStatus spelled = spell(phrase, 0, nullptr);
-    return "\"" + spelled.text + "\" " + spelled.emoji;
+    return phrase == kBlank ? "no status" : quoted(spell(phrase, 0, nullptr));
 }
 
 // ---- The program: the engine's cycle and the workspace write path --------------------------------------------
 
-/// The Web API calls the write path makes.
+/// users.profile.get / users.profile.set; none when the call failed.
 class SlackApi {
 public:
     virtual ~SlackApi() = default;
-    /// users.profile.get: the status now, or none when the call failed.
     virtual std::optional<SlackStatus> getStatus(const std::string& teamID) = 0;
-    /// users.profile.set: Slack's echo of the status written, or none when the call failed.
     virtual std::optional<SlackStatus> setStatus(const std::string& teamID, const SlackStatus& status) = 0;
 };
 
 /// Deliberate faults, to show that the checks catch a program that breaks the rules.
 enum class Flaw {
     none,
-    /// Finishes from the record alone, never looking at what is on Slack now.
     finishesWithoutReading,
-    /// Writes where it should stand back.
     writesOverAYield,
-    /// Takes somebody else's status over without saving it.
     takesOverWithoutSnapshot,
-    /// Puts back the status it last wrote instead of the one it saved.
     putsBackItsOwnStatus,
-    /// Puts back the saved status without its expiry.
-    dropsTheExpiry,
+    dropsTheExpiry
 };
 
 struct Account {
@@ -340,7 +276,7 @@ struct Account {
     bool isEnabled = true;
 };
 
-/// What a track posts: its status (expiration 0) and dedupe key (vibe name | text | emoji).
+/// What a track posts (expiration 0) and its dedupe key (vibe name | text | emoji).
 SlackStatus trackStatus(int track) {
     return spell(track, 0, nullptr);
 }
@@ -349,9 +285,8 @@ std::string trackKey(int track) {
     return "Vibe " + std::to_string(track) + "|" + status.text + "|" + status.emoji;
 }
 
-// The model's interpretation of the engine: the steps of a run, of a workspace's write and of its finish, in
-// the documented order, on the real core types. Only what bears on ownership is here: no players, genres,
-// rendering, logging or timers. A run is one call; a deferred write is retried by the next run of the track.
+// The engine's steps of a run, a workspace's write and its finish, in order, on the real core types; only what
+// bears on ownership. A deferred write is retried by the next run of the track.
 class Program {
 public:
     using EventSink = std::function<void(std::string_view event, const std::string& teamID)>;
@@ -362,17 +297,21 @@ public:
         , m_flaw(flaw)
         , m_note(std::move(note)) {}
 
-    // What survives a restart: the configuration and state.json.
+    // What survives a restart: the configuration and state.json. What lives in memory: the state, and each
+    // runtime's write budget (one write per 6 seconds).
     std::vector<Account> accounts;
     WhenMusicStops whenMusicStops = WhenMusicStops::restore;
     std::optional<std::string> stateFile;
-
-    // What lives in memory: the state, and each workspace runtime's write budget (one write per 6 seconds).
     AppState state;
     std::map<std::string, RateLimitWindow, std::less<>> writeBudget;
 
-    /// Creating the engine: load state.json (a missing file is the empty state; reading it discards own
-    /// snapshots) and build a runtime for every account.
+    Account* account(std::string_view teamID) {
+        const auto found =
+            std::find_if(accounts.begin(), accounts.end(), [&](const Account& a) { return a.teamID == teamID; });
+        return found == accounts.end() ? nullptr : &*found;
+    }
+
+    /// Load state.json (missing is empty; loading discards own snapshots), a runtime per account.
     void start() {
         state = AppState();
         if (stateFile) {
@@ -383,76 +322,65 @@ public:
             }
         }
         writeBudget.clear();
-        for (const Account& account : accounts) {
-            writeBudget.insert_or_assign(account.teamID, RateLimitWindow(1, 6.0));
+        for (const Account& each : accounts) {
+            writeBudget.insert_or_assign(each.teamID, RateLimitWindow(1, 6.0));
         }
     }
 
-    /// Quitting: hand the statuses back with pacing ignored.
+    /// Quitting hands the statuses back with pacing ignored.
     void quit() { finishAll(true); }
+    void runStopped() { finishAll(false); }
 
-    /// A run while a track plays: write its status to every posting workspace whose record holds another key,
-    /// then save the state if anything was attempted.
+    /// Write the track's status to every posting workspace whose record holds another key; save if attempted.
     void runPlaying(int track) {
-        const SlackStatus status = trackStatus(track);
-        const std::string key = trackKey(track);
         bool attempted = false;
-        for (const Account& account : std::vector<Account>(accounts)) {
-            if (!account.isEnabled || !writeBudget.contains(account.teamID)) {
-                continue;
+        for (const Account& each : std::vector<Account>(accounts)) {
+            if (each.isEnabled && writeBudget.contains(each.teamID) &&
+                state.record(each.teamID).lastKey != trackKey(track)) {
+                write(trackStatus(track), trackKey(track), each.teamID);
+                attempted = true;
             }
-            if (state.record(account.teamID).lastKey == key) {
-                continue;
-            }
-            write(status, key, account.teamID);
-            attempted = true;
         }
         if (attempted) {
             saveState();
         }
     }
 
-    /// A run while the music is stopped.
-    void runStopped() { finishAll(false); }
-
-    /// Adopting a connection, new or refreshed: a fresh runtime, the record released, the account upserted
-    /// (keeping its posting switch), the configuration applied.
+    /// A new or refreshed connection: fresh runtime, record released, account upserted (keeping its switch).
     void connect(const std::string& teamID) {
         writeBudget.insert_or_assign(teamID, RateLimitWindow(1, 6.0));
         state.releaseStatus(teamID);
         saveState();
-        if (findAccount(teamID) == nullptr) {
+        if (account(teamID) == nullptr) {
             accounts.push_back({teamID, true});
         }
         applyConfig();
     }
 
-    /// Disconnecting: the runtime goes, the record is forgotten (the recent list stays), the account goes.
+    /// The runtime goes, the record is forgotten (the recent list stays), the account goes.
     void disconnect(const std::string& teamID) {
         writeBudget.erase(teamID);
         state.forget(teamID);
         saveState();
-        std::erase_if(accounts, [&](const Account& account) { return account.teamID == teamID; });
+        std::erase_if(accounts, [&](const Account& a) { return a.teamID == teamID; });
         applyConfig();
     }
 
-    /// The "Post my status here" switch.
+    /// "Post my status here": on releases the record (the next run treats it as new); off finishes at once.
     void setPosting(const std::string& teamID, bool enabled) {
-        Account* account = findAccount(teamID);
-        if (account == nullptr || account->isEnabled == enabled) {
+        Account* found = account(teamID);
+        if (found == nullptr || found->isEnabled == enabled) {
             return;
         }
         if (enabled) {
-            // The next run treats the workspace as new.
             state.releaseStatus(teamID);
             saveState();
-            account->isEnabled = true;
-            applyConfig();
-            return;
         }
-        account->isEnabled = false;
+        found->isEnabled = enabled;
         applyConfig();
-        finish(teamID, true);
+        if (!enabled) {
+            finish(teamID, true);
+        }
     }
 
     void setWhenMusicStops(WhenMusicStops value) {
@@ -462,79 +390,66 @@ public:
 
 private:
     Instant now() const { return Instant(std::chrono::seconds(m_clock)); }
-
-    Account* findAccount(const std::string& teamID) {
-        const auto found = std::find_if(accounts.begin(), accounts.end(),
-                                        [&](const Account& account) { return account.teamID == teamID; });
-        return found == accounts.end() ? nullptr : &*found;
-    }
-
-    // Applying a configuration clears every dedupe key, so the next run writes everywhere again. It does not
-    // save the state.
+    // Applying a configuration clears every dedupe key (the next run writes everywhere) without saving.
     void applyConfig() { state.clearAllKeys(); }
-
     void saveState() { stateFile = state.encodedData(); }
 
-    // A workspace's write: read what is there, decide, then snapshot / write / take over / stand back.
-    SlackWriteResult write(const SlackStatus& status, const std::string& key, const std::string& teamID) {
-        if (!writeBudget.contains(teamID)) {
-            return SlackWriteResult::deferred();
-        }
-        const StatusOwnershipRecord record = state.record(teamID);
+    // Read what is there, decide, then snapshot / write / take over / stand back.
+    void write(const SlackStatus& status, const std::string& key, const std::string& teamID) {
         // Reading is not paced, but is skipped when no write could follow.
         if (writeBudget.at(teamID).remaining(now()) < 1) {
             reserveWriteSlot(teamID);
-            return SlackWriteResult::deferred();
+            return;
         }
+        const bool wasYielded = state.record(teamID).isYielded;
         const std::optional<SlackStatus> current = m_slack.getStatus(teamID);
         if (!current) {
             // No ownership decision and no snapshot: the degraded, unchecked write.
             m_note("write: unchecked after a failed read", teamID);
-            return push(status, key, teamID);
+            push(status, key, teamID);
+            return;
         }
         SlackWritePlan plan = SlackWritePlan::decide(*current, state, teamID, true);
-        plan = withFlaw(plan);
+        if (m_flaw == Flaw::writesOverAYield && plan == SlackWritePlan::yieldToCurrent) {
+            plan = SlackWritePlan::write;
+        } else if (m_flaw == Flaw::takesOverWithoutSnapshot && plan == SlackWritePlan::snapshotThenWrite) {
+            plan = SlackWritePlan::takeOverWithoutSnapshot;
+        }
         m_note(std::string("plan: ") + std::string(plan.name()), teamID);
         switch (plan.value()) {
         case SlackWritePlan::deferNoBudget:
-            return SlackWriteResult::deferred();
-        case SlackWritePlan::write:
-            if (record.isYielded) {
-                m_note("write: resuming, the other status was cleared", teamID);
-            }
-            return push(status, key, teamID);
+            return;
         case SlackWritePlan::snapshotThenWrite:
             state.snapshot(*current, now(), teamID);
-            return push(status, key, teamID);
+            break;
+        case SlackWritePlan::write:
+            if (wasYielded) {
+                m_note("write: resuming, the other status was cleared", teamID);
+            }
+            break;
         case SlackWritePlan::takeOverWithoutSnapshot:
-            return push(status, key, teamID);
+            break;
         case SlackWritePlan::yieldToCurrent:
             // Every run that finds the other status still there refreshes the snapshot.
             state.yield(*current, now(), teamID);
-            return SlackWriteResult::yielded();
+            return;
         }
-        return SlackWriteResult::deferred();
+        push(status, key, teamID);
     }
 
-    // Pace, set, and record what Slack echoed. A failure leaves the record (and its key) alone, so the next run
-    // tries again.
-    SlackWriteResult push(const SlackStatus& status, const std::string& key, const std::string& teamID) {
-        if (!writeBudget.contains(teamID) || !reserveWriteSlot(teamID)) {
-            return SlackWriteResult::deferred();
+    // Pace, set, record the echo. A failure leaves the record (and its key) alone, so the next run tries again.
+    void push(const SlackStatus& status, const std::string& key, const std::string& teamID) {
+        if (!reserveWriteSlot(teamID)) {
+            return;
         }
-        const std::optional<SlackStatus> echo = m_slack.setStatus(teamID, status);
-        if (!echo) {
+        if (const std::optional<SlackStatus> echo = m_slack.setStatus(teamID, status)) {
+            state.recordWrite(*echo, key, teamID);
+        } else {
             m_note("push: failed", teamID);
-            return SlackWriteResult::failed("network");
         }
-        state.recordWrite(*echo, key, teamID);
-        return SlackWriteResult::wrote();
     }
 
     bool reserveWriteSlot(const std::string& teamID) {
-        if (!writeBudget.contains(teamID)) {
-            return false;
-        }
         if (writeBudget.at(teamID).reserve(now())) {
             return true;
         }
@@ -542,21 +457,20 @@ private:
         return false;
     }
 
-    // When the music stops, for every account, posting or not; then save. `leave` returns at once.
+    // For every account, posting or not; then save. `leave` returns at once.
     void finishAll(bool force) {
         if (whenMusicStops == WhenMusicStops::leave) {
             return;
         }
-        for (const Account& account : std::vector<Account>(accounts)) {
-            finish(account.teamID, force);
+        for (const Account& each : std::vector<Account>(accounts)) {
+            finish(each.teamID, force);
         }
         saveState();
     }
 
-    // One workspace's finish. The record alone cannot tell whether somebody changed the status since the
-    // program's last write (a status changed by hand while one track keeps playing is never read), so before
-    // clearing or restoring, the status on Slack is read and a status of somebody else's is left alone. A
-    // failed read decides from the record alone, as a token that may not read profiles must.
+    // The record alone cannot tell whether somebody changed the status since the last write (one track playing
+    // on never reads again), so Slack is read first and somebody else's status left alone. A failed read decides
+    // from the record alone, as a token that may not read profiles must.
     void finish(const std::string& teamID, bool force) {
         if (!writeBudget.contains(teamID)) {
             return;
@@ -566,13 +480,11 @@ private:
             return;
         }
         if (m_flaw != Flaw::finishesWithoutReading) {
-            // As in the write path, the read is skipped when no write could follow.
             if (!force && writeBudget.at(teamID).remaining(now()) < 1) {
                 m_note("pacing: finish deferred", teamID);
                 return;
             }
-            const std::optional<SlackStatus> current = m_slack.getStatus(teamID);
-            plan = SlackFinishPlan::decide(whenMusicStops, state.record(teamID), now(), current);
+            plan = SlackFinishPlan::decide(whenMusicStops, state.record(teamID), now(), m_slack.getStatus(teamID));
             if (plan.as<SlackFinishPlan::DoNothing>() != nullptr) {
                 m_note("finish: left somebody else's status alone", teamID);
                 return;
@@ -581,47 +493,24 @@ private:
         if (!force && !reserveWriteSlot(teamID)) {
             return; // the record keeps lastSetByUs, so a later finish tries again
         }
+        SlackStatus sent = SlackStatus::empty();
         if (const auto* restore = plan.as<SlackFinishPlan::Restore>()) {
-            if (!m_slack.setStatus(teamID, withFlaw(restore->status, teamID))) {
-                m_note("finish: restore failed", teamID);
-                return;
+            sent = restore->status;
+            if (m_flaw == Flaw::dropsTheExpiry) {
+                sent.expiration = 0;
             }
-            m_note("finish: restored", teamID);
-        } else {
-            if (!m_slack.setStatus(teamID, SlackStatus::empty())) {
-                m_note("finish: clear failed", teamID);
-                return;
+            if (const auto own = state.record(teamID).lastSetStatus(); own && m_flaw == Flaw::putsBackItsOwnStatus) {
+                sent = *own;
             }
-            m_note("finish: cleared", teamID);
         }
+        const bool restoring = plan.as<SlackFinishPlan::Restore>() != nullptr;
+        if (!m_slack.setStatus(teamID, sent)) {
+            m_note(restoring ? "finish: restore failed" : "finish: clear failed", teamID);
+            return;
+        }
+        m_note(restoring ? "finish: restored" : "finish: cleared", teamID);
         state.releaseStatus(teamID);
         saveState();
-    }
-
-    SlackWritePlan withFlaw(SlackWritePlan plan) const {
-        switch (m_flaw) {
-        case Flaw::writesOverAYield:
-            return plan == SlackWritePlan::yieldToCurrent ? SlackWritePlan::write : plan;
-        case Flaw::takesOverWithoutSnapshot:
-            return plan == SlackWritePlan::snapshotThenWrite ? SlackWritePlan::takeOverWithoutSnapshot : plan;
-        case Flaw::none:
-        case Flaw::finishesWithoutReading:
-        case Flaw::putsBackItsOwnStatus:
-        case Flaw::dropsTheExpiry:
-            break;
-        }
-        return plan;
-    }
-
-    SlackStatus withFlaw(SlackStatus restored, const std::string& teamID) const {
-        if (m_flaw == Flaw::dropsTheExpiry) {
-            restored.expiration = 0;
-        }
-        if (const std::optional<SlackStatus> own = state.record(teamID).lastSetStatus();
-            own && m_flaw == Flaw::putsBackItsOwnStatus) {
-            restored = *own;
-        }
-        return restored;
     }
 
     SlackApi& m_slack;
@@ -639,23 +528,18 @@ constexpr std::int64_t kStart = 1'760'000'000; // seconds since 1970 when every 
 struct Action {
     enum Kind { play, stop, userSets, userClears, advance, restart, connect, disconnect, posting, whenMusicStops };
     Kind kind = play;
-    /// Index into kTeams.
-    int team = 0;
-    /// The track, the phrase, seconds, the kind of restart (0 graceful, 1 crash, 2 state.json lost), posting
-    /// on (1) or off (0), or the WhenMusicStops case.
+    int team = 0; // index into kTeams
+    /// The track, the phrase, seconds, the restart (0 graceful, 1 crash, 2 state.json lost), posting on (1) or
+    /// off (0), the WhenMusicStops case, or for userClears 1 to clear to blank text.
     std::int64_t value = 0;
-    /// For userSets: seconds from now until the status expires; 0 never.
-    std::int64_t expiresIn = 0;
-    /// Spellings and Slack failures during the step.
-    std::uint32_t seed = 0;
+    std::int64_t expiresIn = 0; // userSets: seconds until the status expires; 0 never
+    std::uint32_t seed = 0;     // spellings and Slack failures during the step
 };
 
-/// How often Slack calls fail.
 struct FaultRates {
     double readFails = 0;
     double writeFails = 0;
-    /// The write reaches Slack, but the program is told it failed.
-    double answerLost = 0;
+    double answerLost = 0; // the write reaches Slack, but the program is told it failed
 };
 
 struct History {
@@ -667,56 +551,18 @@ WhenMusicStops whenMusicStopsCase(std::int64_t value) {
     return WhenMusicStops::allCases().at(static_cast<std::size_t>(value));
 }
 
+/// The action as code to paste into a scripted history, and what it means where that is not plain.
 std::string describe(const Action& action) {
-    const std::string team = kTeams[action.team];
-    std::ostringstream out;
-    switch (action.kind) {
-    case Action::play:
-        out << "a run plays track " << action.value << " " << describePhrase(static_cast<int>(action.value));
-        break;
-    case Action::stop:
-        out << "a run finds the music stopped";
-        break;
-    case Action::userSets:
-        out << "the user sets " << team << " to " << describePhrase(static_cast<int>(action.value));
-        if (action.expiresIn != 0) {
-            out << " expiring in " << action.expiresIn << " s";
-        }
-        break;
-    case Action::userClears:
-        out << "the user clears " << team << (action.value == 1 ? " (to blank text)" : "");
-        break;
-    case Action::advance:
-        out << "the clock moves " << action.value << " s";
-        break;
-    case Action::restart:
-        out << "the program restarts"
-            << (action.value == 0   ? " (quits first)"
-                : action.value == 1 ? " (after a crash)"
-                                    : " (state.json lost)");
-        break;
-    case Action::connect:
-        out << "connect " << team;
-        break;
-    case Action::disconnect:
-        out << "disconnect " << team;
-        break;
-    case Action::posting:
-        out << "posting " << (action.value == 1 ? "on" : "off") << " for " << team;
-        break;
-    case Action::whenMusicStops:
-        out << "when the music stops: " << whenMusicStopsCase(action.value).rawValue();
-        break;
-    }
-    return out.str();
-}
-
-std::string asCode(const Action& action) {
     static const char* const kinds[] = {"play",    "stop",    "userSets",   "userClears", "advance",
                                         "restart", "connect", "disconnect", "posting",    "whenMusicStops"};
     std::ostringstream out;
     out << "{Action::" << kinds[action.kind] << ", " << action.team << ", " << action.value << ", " << action.expiresIn
         << ", " << action.seed << "u}";
+    if (action.kind == Action::play || action.kind == Action::userSets) {
+        out << "  " << describePhrase(static_cast<int>(action.value));
+    } else if (action.kind == Action::whenMusicStops) {
+        out << "  " << whenMusicStopsCase(action.value).rawValue();
+    }
     return out.str();
 }
 
@@ -727,19 +573,9 @@ std::int64_t pickBetween(std::mt19937& rng, std::int64_t low, std::int64_t high)
 /// A random history. The fault rates depend on the seed: some histories have none, some a few, some many.
 History generate(std::uint32_t seed, std::size_t steps) {
     std::mt19937 rng(seed);
-    History history;
-    switch (seed % 3) {
-    case 0:
-        history.rates = {0.03, 0.03, 0.01};
-        break;
-    case 1:
-        history.rates = {0.15, 0.10, 0.03};
-        break;
-    default:
-        break;
-    }
-    // Weights of play, stop, userSets, userClears, advance, restart, connect, disconnect, posting,
-    // whenMusicStops.
+    const FaultRates rates[] = {{0.03, 0.03, 0.01}, {0.15, 0.10, 0.03}, {}};
+    History history{rates[seed % 3], {}};
+    // Weights of play, stop, userSets, userClears, advance, restart, connect, disconnect, posting, whenMusicStops.
     std::discrete_distribution<int> kinds({30, 9, 14, 5, 28, 3, 2.5, 1.2, 2, 1.5});
     std::int64_t track = 0;
     for (std::size_t step = 0; step < steps; ++step) {
@@ -755,31 +591,17 @@ History generate(std::uint32_t seed, std::size_t steps) {
             }
             action.value = track;
             break;
-        case Action::userSets:
-            // Now and then word for word one of the program's statuses.
+        case Action::userSets: {
+            // Now and then word for word one of the program's statuses; never expiring, expired, soon, in days.
             action.value =
-                chance(rng, 0.2) ? pick(rng, kTrackCount) : kTrackCount + pick(rng, phraseCount() - kTrackCount);
-            switch (pick(rng, 7)) {
-            case 0:
-            case 1:
-            case 2:
-                action.expiresIn = 0;
-                break;
-            case 3:
-                action.expiresIn = -pickBetween(rng, 1, 7'200);
-                break;
-            case 4:
-            case 5:
-                action.expiresIn = pickBetween(rng, 60, 7'200);
-                break;
-            default:
-                action.expiresIn = pickBetween(rng, 13 * 3'600, 3 * 86'400);
-                break;
-            }
+                chance(rng, 0.2) ? pick(rng, kTrackCount) : kTrackCount + pick(rng, kPhraseCount - kTrackCount);
+            const int expiry = pick(rng, 7);
+            action.expiresIn = expiry < 3    ? 0
+                               : expiry == 3 ? -pickBetween(rng, 1, 7'200)
+                               : expiry < 6  ? pickBetween(rng, 60, 7'200)
+                                             : pickBetween(rng, 13 * 3'600, 3 * 86'400);
             break;
-        case Action::userClears:
-            action.value = pick(rng, 2);
-            break;
+        }
         case Action::advance: {
             const int scale = pick(rng, 100);
             action.value = scale < 40   ? pickBetween(rng, 1, 8)
@@ -793,15 +615,14 @@ History generate(std::uint32_t seed, std::size_t steps) {
             action.value = kind < 45 ? 0 : kind < 95 ? 1 : 2;
             break;
         }
+        case Action::userClears:
         case Action::posting:
             action.value = pick(rng, 2);
             break;
         case Action::whenMusicStops:
             action.value = pick(rng, 3);
             break;
-        case Action::stop:
-        case Action::connect:
-        case Action::disconnect:
+        default:
             break;
         }
         history.actions.push_back(action);
@@ -819,22 +640,19 @@ struct Entry {
     SlackStatus status;
     int phrase = kBlank;
     Setter setter = Setter::nobody;
-    /// The words are somebody else's: set by them, or put back for them by the program.
-    bool usersWords = false;
-    /// The program wrote it, but was told the write failed.
-    bool answerLost = false;
-    /// How many times state.json had been lost when it was written.
-    int stateLosses = 0;
+    bool usersWords = false; // somebody else's words: set by them, or put back for them by the program
+    bool answerLost = false; // the program wrote it, but was told the write failed
+    int stateLosses = 0;     // how many times state.json had been lost when it was written
 };
 
+/// A read within the step: whether it succeeded, the entry read and the form returned.
 struct Reading {
     bool succeeded = false;
     Entry entry;
-    /// What the read returned.
     SlackStatus form;
 };
 
-/// Where the snapshot a record holds came from.
+/// Where the record's snapshot came from.
 struct Provenance {
     Entry entry;
     SlackStatus form;
@@ -847,6 +665,9 @@ struct SavedFields {
     std::optional<std::int64_t> expiration;
     std::optional<Instant> at;
     friend bool operator==(const SavedFields&, const SavedFields&) = default;
+    bool holds(const SlackStatus& form, std::int64_t expiry) const {
+        return text == form.text && emoji == form.emoji && expiration == expiry;
+    }
 };
 
 SavedFields savedFields(const StatusOwnershipRecord& record) {
@@ -865,39 +686,36 @@ public:
         : m_rates(rates)
         , m_tracing(tracing)
         , m_program(*this, m_now, flaw, [this](std::string_view event, const std::string& teamID) {
-            ++events[std::string(event)];
+            ++tally["events"][std::string(event)];
             trace([&] { return "    " + teamID + ": " + std::string(event); });
         }) {
         m_program.accounts = {{kTeams[0], true}, {kTeams[1], true}};
         m_program.start();
     }
 
-    Counters events;
-    Counters exclusions;
-    Counters checks;
-    /// Behaviour worth knowing about that breaks no invariant.
-    Counters observations;
+    Tally tally;
     std::optional<Violation> violation;
     std::vector<std::string> traceLines;
+    std::size_t steps = 0;
 
-    const Program& program() const { return m_program; }
-    const Entry& slack(int team) const { return m_workspaces[team].current; }
-    bool stands(const Entry& entry) const {
-        return entry.phrase >= 0 && !StatusOwnership::hasExpired(entry.status.expiration, now());
-    }
+    Program& program() { return m_program; }
+    int phraseOn(int team) const { return identify(m_workspaces[team].current.status); }
 
     /// Carries out one step and checks what can be checked afterwards.
     void run(const Action& action, std::size_t step) {
         m_step = step;
+        steps = step + 1;
         m_kind = action.kind;
         m_rng.seed(action.seed);
-        for (Workspace& workspace : m_workspaces) {
-            workspace.readSinceWrite.reset();
-            workspace.lastGoodRead.reset();
+        for (Workspace& each : m_workspaces) {
+            each.readSinceWrite.reset();
+            each.lastGoodRead.reset();
         }
         trace([&] { return "#" + std::to_string(step) + " " + describe(action); });
         const std::string teamID = kTeams[action.team];
         Workspace& workspace = m_workspaces[action.team];
+        const Account* account = m_program.account(teamID);
+        const bool wasPosting = account != nullptr && account->isEnabled;
         switch (action.kind) {
         case Action::play:
             m_program.runPlaying(static_cast<int>(action.value));
@@ -907,8 +725,7 @@ public:
             break;
         case Action::userSets: {
             const std::int64_t expiration = action.expiresIn == 0 ? 0 : m_now + action.expiresIn;
-            const SlackStatus status = spell(static_cast<int>(action.value), expiration, &m_rng);
-            putUp(workspace, status, Setter::user, true);
+            putUp(workspace, spell(static_cast<int>(action.value), expiration, &m_rng), Setter::user, true);
             break;
         }
         case Action::userClears:
@@ -924,26 +741,25 @@ public:
                 loseState();
             }
             m_program.start();
-            ++checks["restarts"];
+            ++tally["checks"]["restarts"];
             break;
         case Action::connect:
             m_program.connect(teamID);
-            release(workspace);
+            workspace.engaged = false;
             break;
         case Action::disconnect:
-            if (isAccount(teamID)) {
+            if (account != nullptr) {
                 m_program.disconnect(teamID);
-                release(workspace);
+                workspace.engaged = false;
             }
             break;
-        case Action::posting: {
-            const bool wasOn = isPosting(teamID);
+        case Action::posting:
             m_program.setPosting(teamID, action.value == 1);
-            if (!wasOn && isPosting(teamID)) {
-                release(workspace);
+            account = m_program.account(teamID);
+            if (!wasPosting && account != nullptr && account->isEnabled) {
+                workspace.engaged = false;
             }
             break;
-        }
         case Action::whenMusicStops:
             m_program.setWhenMusicStops(whenMusicStopsCase(action.value));
             break;
@@ -953,7 +769,6 @@ public:
         countProtectedStatuses();
     }
 
-    // SlackApi: users.profile.get
     std::optional<SlackStatus> getStatus(const std::string& teamID) override {
         Workspace& workspace = m_workspaces[teamIndex(teamID)];
         if (chance(m_rng, m_rates.readFails)) {
@@ -962,15 +777,14 @@ public:
             return std::nullopt;
         }
         // An expired status reads as no status.
-        const SlackStatus form = stands(workspace.current)
-                                     ? spell(workspace.current.phrase, workspace.current.status.expiration, &m_rng)
-                                     : SlackStatus::empty();
-        workspace.readSinceWrite = workspace.lastGoodRead = Reading{true, workspace.current, form};
+        const Entry& current = workspace.current;
+        const SlackStatus form =
+            stands(current) ? spell(current.phrase, current.status.expiration, &m_rng) : SlackStatus::empty();
+        workspace.readSinceWrite = workspace.lastGoodRead = Reading{true, current, form};
         trace([&] { return "    " + teamID + ": reads " + quoted(form); });
         return form;
     }
 
-    // SlackApi: users.profile.set
     std::optional<SlackStatus> setStatus(const std::string& teamID, const SlackStatus& status) override {
         Workspace& workspace = m_workspaces[teamIndex(teamID)];
         const bool fails = chance(m_rng, m_rates.writeFails);
@@ -983,40 +797,33 @@ public:
                     : answerLost ? " — reaches Slack, answer lost"
                                  : "");
         });
+        workspace.readSinceWrite.reset();
         if (fails) {
-            workspace.readSinceWrite.reset();
             return std::nullopt;
         }
-        const Entry before = workspace.current;
-        const bool usersWords = restoring && workspace.snapshot && workspace.snapshot->entry.usersWords;
-        putUp(workspace, status, Setter::program, usersWords);
+        putUp(workspace, status, Setter::program,
+              restoring && workspace.snapshot && workspace.snapshot->entry.usersWords);
         workspace.current.answerLost = answerLost;
-        workspace.readSinceWrite.reset();
         if (answerLost) {
             return std::nullopt;
         }
         // The program sees the write succeed: from here on it knows what it did, and a handed-back status
         // releases the workspace.
         if (m_kind == Action::play) {
-            if (!workspace.engaged) {
-                workspace.takenOver = before.serial;
-            }
             workspace.engaged = true;
             remember(workspace.current.phrase);
         } else {
             workspace.engaged = false;
         }
         // Slack echoes the status, in its own spelling.
-        if (workspace.current.phrase < 0) {
-            return SlackStatus::empty();
-        }
-        return spell(workspace.current.phrase, status.expiration, &m_rng);
+        return workspace.current.phrase < 0 ? SlackStatus::empty()
+                                            : spell(workspace.current.phrase, status.expiration, &m_rng);
     }
 
 private:
     struct Workspace {
         Entry current;
-        /// The program has written here since its record of the workspace was last released or forgotten.
+        /// The program has written here since its record was last released or forgotten.
         bool engaged = false;
         /// The last read since the last write, and the last successful read, within this step.
         std::optional<Reading> readSinceWrite;
@@ -1026,29 +833,18 @@ private:
         std::optional<Provenance> snapshot;
         /// The status that stood, protected, when state.json was lost.
         int unprotectedByLoss = -1;
-        /// The status that stood when the program's first write since the last release replaced it.
-        int takenOver = -1;
     };
 
     Instant now() const { return Instant(std::chrono::seconds(m_now)); }
-
+    bool stands(const Entry& entry) const {
+        return entry.phrase >= 0 && !StatusOwnership::hasExpired(entry.status.expiration, now());
+    }
+    bool protectedUserStatus(const Workspace& workspace) const {
+        return workspace.engaged && stands(workspace.current) && workspace.current.setter == Setter::user;
+    }
     static int teamIndex(const std::string& teamID) {
-        for (int team = 0; team < kTeamCount; ++team) {
-            if (teamID == kTeams[team]) {
-                return team;
-            }
-        }
-        return 0;
-    }
-
-    bool isAccount(const std::string& teamID) const {
-        return std::any_of(m_program.accounts.begin(), m_program.accounts.end(),
-                           [&](const Account& account) { return account.teamID == teamID; });
-    }
-
-    bool isPosting(const std::string& teamID) const {
-        return std::any_of(m_program.accounts.begin(), m_program.accounts.end(),
-                           [&](const Account& account) { return account.teamID == teamID && account.isEnabled; });
+        return static_cast<int>(std::find(std::begin(kTeams), std::end(kTeams), teamID) - std::begin(kTeams)) %
+               kTeamCount;
     }
 
     // Trace lines are only built when a trace is wanted: the random runs take millions of steps.
@@ -1059,14 +855,6 @@ private:
         }
     }
 
-    static std::string quoted(const SlackStatus& status) {
-        std::string text = "\"" + status.text + "\" \"" + status.emoji + "\"";
-        if (status.expiration != 0) {
-            text += " until " + std::to_string(status.expiration);
-        }
-        return text;
-    }
-
     void fail(int invariant, const std::string& message) {
         if (!violation) {
             violation = Violation{invariant, message, m_step};
@@ -1075,40 +863,30 @@ private:
     }
 
     void exclude(const std::string& reason) {
-        ++exclusions[reason];
+        ++tally["exclusions"][reason];
         trace([&] { return "    excluded: " + reason; });
     }
 
     void putUp(Workspace& workspace, const SlackStatus& status, Setter setter, bool usersWords) {
-        Entry entry;
-        entry.serial = ++m_serial;
-        entry.status = status;
-        entry.phrase = identify(status);
-        entry.setter = setter;
-        entry.usersWords = usersWords;
-        entry.stateLosses = m_stateLosses;
-        if (entry.phrase == kUnknown) {
+        workspace.current = Entry{++m_serial, status, identify(status), setter, usersWords, false, m_stateLosses};
+        if (workspace.current.phrase == kUnknown) {
             fail(-1, "the model could not tell what " + quoted(status) + " says");
         }
-        workspace.current = entry;
     }
-
-    void release(Workspace& workspace) { workspace.engaged = false; }
 
     void loseState() {
         m_program.stateFile.reset();
         ++m_stateLosses;
         m_recent.clear();
         for (Workspace& workspace : m_workspaces) {
-            if (workspace.engaged && stands(workspace.current) && workspace.current.setter == Setter::user) {
+            if (protectedUserStatus(workspace)) {
                 workspace.unprotectedByLoss = workspace.current.serial;
             }
             workspace.engaged = false;
         }
     }
 
-    /// The program's memory of its own statuses, as the model keeps it: the eight most recent distinct statuses
-    /// whose writes it saw succeed.
+    /// The model's copy of the program's memory: the eight latest distinct statuses it saw written.
     void remember(int phrase) {
         std::erase(m_recent, phrase);
         m_recent.push_front(phrase);
@@ -1117,17 +895,11 @@ private:
         }
     }
 
-    /// Whether the program can recognise the phrase as its own in this workspace: its last write there, or one
-    /// of its recent statuses.
+    /// Whether the program can recognise the phrase as its own here: its last write there, or a recent one.
     bool knows(int phrase, int team) const {
-        if (phrase < 0) {
-            return false;
-        }
         const std::optional<SlackStatus> lastSet = m_program.state.record(kTeams[team]).lastSetStatus();
-        if (lastSet && identify(*lastSet) == phrase) {
-            return true;
-        }
-        return std::find(m_recent.begin(), m_recent.end(), phrase) != m_recent.end();
+        return phrase >= 0 && ((lastSet && identify(*lastSet) == phrase) ||
+                               std::find(m_recent.begin(), m_recent.end(), phrase) != m_recent.end());
     }
 
     // Follows the records' snapshots: each new one must be what the program read from Slack just before.
@@ -1140,15 +912,13 @@ private:
                 continue;
             }
             workspace.seen = fields;
+            workspace.snapshot.reset();
             if (!record.hasSnapshot()) {
-                workspace.snapshot.reset();
                 continue;
             }
             const std::optional<Reading>& read = workspace.lastGoodRead;
-            if (!read || fields.text != read->form.text || fields.emoji != read->form.emoji ||
-                fields.expiration != read->form.expiration) {
+            if (!read || !fields.holds(read->form, read->form.expiration)) {
                 fail(2, std::string(kTeams[team]) + ": a snapshot that is not what was just read from Slack");
-                workspace.snapshot.reset();
                 continue;
             }
             workspace.snapshot = Provenance{read->entry, read->form, knows(read->entry.phrase, team)};
@@ -1160,12 +930,13 @@ private:
         syncSnapshots();
         const int team = teamIndex(teamID);
         const Entry& current = workspace.current;
-        const bool readFailed = workspace.readSinceWrite && !workspace.readSinceWrite->succeeded;
-        const bool readIt = workspace.readSinceWrite && workspace.readSinceWrite->succeeded &&
-                            workspace.readSinceWrite->entry.serial == current.serial;
+        const std::optional<Reading>& read = workspace.readSinceWrite;
+        const bool readFailed = read && !read->succeeded;
+        const bool readIt = read && read->succeeded && read->entry.serial == current.serial;
         const bool finishing = m_kind != Action::play;
+        const std::string what = describePhrase(current.phrase);
 
-        if (stands(current) && current.setter == Setter::user && workspace.engaged) {
+        if (protectedUserStatus(workspace)) {
             // 1: a status set by somebody else after the program's write is about to be overwritten.
             if (readFailed && m_program.state.record(teamID).isYielded) {
                 exclude("1: overwrote, after a failed read, a status it had stood back from");
@@ -1174,8 +945,8 @@ private:
             } else if (knows(current.phrase, team)) {
                 exclude("1: the user's status is word for word one the program remembers");
             } else {
-                fail(1, teamID + ": " + (finishing ? "the finish" : "a write") + " overwrites " +
-                            describePhrase(current.phrase) + ", set by somebody else after the program's write");
+                fail(1, teamID + ": " + (finishing ? "the finish" : "a write") + " overwrites " + what +
+                            ", set by somebody else after the program's write");
             }
         } else if (!finishing && stands(current) && current.usersWords) {
             // 2: taking over somebody else's status.
@@ -1185,49 +956,37 @@ private:
             if (readFailed) {
                 exclude("2: took over a status after a failed read");
             } else if (!readIt) {
-                fail(2, teamID + ": wrote over " + describePhrase(current.phrase) + " without reading it");
+                fail(2, teamID + ": wrote over " + what + " without reading it");
             } else if (knows(current.phrase, team)) {
                 exclude("2: the user's status is word for word one the program remembers");
+            } else if (!savedFields(m_program.state.record(teamID)).holds(read->form, current.status.expiration)) {
+                fail(2, teamID + ": took over " + what + " without a snapshot of it");
             } else {
-                const Reading& read = *workspace.readSinceWrite;
-                const SavedFields fields = savedFields(m_program.state.record(teamID));
-                if (fields.text != read.form.text || fields.emoji != read.form.emoji ||
-                    fields.expiration != current.status.expiration) {
-                    fail(2, teamID + ": took over " + describePhrase(current.phrase) + " without a snapshot of it");
-                } else {
-                    ++checks["2: takeovers with their snapshot"];
-                }
+                ++tally["checks"]["2: takeovers with their snapshot"];
             }
         }
-
-        if (finishing && !sent.isEmpty()) {
-            // 3: a restore.
-            const std::optional<Provenance>& from = workspace.snapshot;
-            if (!from) {
-                fail(3, teamID + ": put back " + quoted(sent) + ", which no snapshot holds");
-            } else if (sent.text != from->form.text || sent.emoji != from->form.emoji ||
-                       sent.expiration != from->entry.status.expiration) {
-                fail(3, teamID + ": put back " + quoted(sent) + " instead of the snapshot " + quoted(from->form) +
-                            " with its expiry");
-            } else if (!from->entry.usersWords) {
-                if (from->recognisableWhenTaken || knows(from->entry.phrase, team)) {
-                    fail(3, teamID + ": put back its own status " + describePhrase(from->entry.phrase) +
-                                " as if it were somebody else's");
-                } else if (from->entry.answerLost) {
-                    exclude("3: put back an own status whose write had lost its answer");
-                } else if (from->entry.stateLosses < m_stateLosses) {
-                    exclude("3: put back an own status written before state.json was lost");
-                } else {
-                    exclude("3: put back an own status older than the eight it remembers");
-                }
-            } else {
-                ++checks["3: restores of somebody else's status"];
-                if (from->entry.serial != workspace.takenOver) {
-                    // The snapshot of a status that displaced the program's, or one the user cleared before the
-                    // program's first write went through.
-                    ++observations["restores of a status other than the one the program first wrote over"];
-                }
-            }
+        if (!finishing || sent.isEmpty()) {
+            return;
+        }
+        // 3: a restore.
+        const std::optional<Provenance>& from = workspace.snapshot;
+        if (!from) {
+            fail(3, teamID + ": put back " + quoted(sent) + ", which no snapshot holds");
+        } else if (sent.text != from->form.text || sent.emoji != from->form.emoji ||
+                   sent.expiration != from->entry.status.expiration) {
+            fail(3, teamID + ": put back " + quoted(sent) + " instead of the snapshot " + quoted(from->form) +
+                        " with its expiry");
+        } else if (from->entry.usersWords) {
+            ++tally["checks"]["3: restores of somebody else's status"];
+        } else if (from->recognisableWhenTaken || knows(from->entry.phrase, team)) {
+            fail(3, teamID + ": put back its own status " + describePhrase(from->entry.phrase) +
+                        " as if it were somebody else's");
+        } else if (from->entry.answerLost) {
+            exclude("3: put back an own status whose write had lost its answer");
+        } else if (from->entry.stateLosses < m_stateLosses) {
+            exclude("3: put back an own status written before state.json was lost");
+        } else {
+            exclude("3: put back an own status older than the eight it remembers");
         }
     }
 
@@ -1248,13 +1007,13 @@ private:
         }
         for (int team = 0; team < kTeamCount; ++team) {
             const Workspace& workspace = m_workspaces[team];
-            if (workspace.engaged && stands(workspace.current) && workspace.current.setter == Setter::user) {
-                ++checks["1: runs that left a protected status alone"];
+            if (protectedUserStatus(workspace)) {
+                ++tally["checks"]["1: runs that left a protected status alone"];
             }
             if (m_kind == Action::play && m_program.state.record(kTeams[team]).isYielded && stands(workspace.current) &&
                 workspace.current.setter == Setter::program && !workspace.current.usersWords) {
                 // A write whose answer was lost put up a status the program does not know it wrote.
-                ++observations["runs standing back from one of the program's own statuses"];
+                ++tally["observations"]["runs standing back from one of the program's own statuses"];
             }
         }
     }
@@ -1274,67 +1033,40 @@ private:
 
 // ---- Running, shrinking, reporting ---------------------------------------------------------------------------
 
-struct Outcome {
-    std::optional<Violation> violation;
-    std::size_t steps = 0;
-    Counters events;
-    Counters exclusions;
-    Counters checks;
-    Counters observations;
-    std::vector<std::string> trace;
-};
-
 /// Runs a history until its end or its first violation.
-Outcome replay(const History& history, Flaw flaw, bool tracing = false) {
-    World world(history.rates, flaw, tracing);
-    Outcome outcome;
-    for (std::size_t step = 0; step < history.actions.size() && !world.violation; ++step) {
-        world.run(history.actions[step], step);
-        outcome.steps = step + 1;
+std::unique_ptr<World> replay(const History& history, Flaw flaw, bool tracing = false) {
+    auto world = std::make_unique<World>(history.rates, flaw, tracing);
+    for (std::size_t step = 0; step < history.actions.size() && !world->violation; ++step) {
+        world->run(history.actions[step], step);
     }
-    outcome.violation = world.violation;
-    outcome.events = std::move(world.events);
-    outcome.exclusions = std::move(world.exclusions);
-    outcome.checks = std::move(world.checks);
-    outcome.observations = std::move(world.observations);
-    outcome.trace = std::move(world.traceLines);
-    return outcome;
+    return world;
 }
 
 /// The fewest steps found that still break the same invariant: without Slack failures if possible, then with
-/// ever smaller runs of steps left out.
+/// ever smaller runs of steps left out, then without Slack failures again.
 History shrink(History history, int invariant, Flaw flaw) {
     int budget = 20'000;
-    const auto stillFails = [&](const History& candidate) {
+    const auto tryCandidate = [&](History candidate) {
         --budget;
-        const std::optional<Violation> found = replay(candidate, flaw).violation;
-        return found && found->invariant == invariant;
-    };
-    const auto cutAfterViolation = [&] {
-        if (const std::optional<Violation> found = replay(history, flaw).violation) {
-            history.actions.resize(found->step + 1);
+        const std::optional<Violation> found = replay(candidate, flaw)->violation;
+        if (!found || found->invariant != invariant) {
+            return false;
         }
+        candidate.actions.resize(found->step + 1);
+        history = std::move(candidate);
+        return true;
     };
-    cutAfterViolation();
-    History calm = history;
-    calm.rates = {};
-    if (stillFails(calm)) {
-        history = calm;
-        cutAfterViolation();
-    }
+    tryCandidate(history);
+    tryCandidate(History{{}, history.actions});
     for (std::size_t before = history.actions.size() + 1; history.actions.size() < before && budget > 0;) {
         before = history.actions.size();
         for (std::size_t chunk = std::max<std::size_t>(history.actions.size() / 2, 1); budget > 0; chunk /= 2) {
-            std::size_t at = 0;
-            while (at < history.actions.size() && budget > 0) {
+            for (std::size_t at = 0; at < history.actions.size() && budget > 0;) {
                 History candidate = history;
                 const auto first = candidate.actions.begin() + static_cast<std::ptrdiff_t>(at);
                 candidate.actions.erase(
                     first, first + static_cast<std::ptrdiff_t>(std::min(chunk, candidate.actions.size() - at)));
-                if (stillFails(candidate)) {
-                    history = std::move(candidate);
-                    cutAfterViolation();
-                } else {
+                if (!tryCandidate(std::move(candidate))) {
                     at += chunk;
                 }
             }
@@ -1344,11 +1076,8 @@ History shrink(History history, int invariant, Flaw flaw) {
         }
     }
     // Slack failures that the shorter history no longer needs.
-    calm = history;
-    calm.rates = {};
-    if (budget > 0 && stillFails(calm)) {
-        history = calm;
-        cutAfterViolation();
+    if (budget > 0) {
+        tryCandidate(History{{}, history.actions});
     }
     return history;
 }
@@ -1358,8 +1087,7 @@ std::string describe(const History& history) {
     out << "fault rates: read " << history.rates.readFails << ", write " << history.rates.writeFails << ", answer lost "
         << history.rates.answerLost << "\n";
     for (std::size_t step = 0; step < history.actions.size(); ++step) {
-        out << "  #" << step << " " << describe(history.actions[step]) << "    " << asCode(history.actions[step])
-            << "\n";
+        out << "  #" << step << " " << describe(history.actions[step]) << "\n";
     }
     return out.str();
 }
@@ -1367,28 +1095,18 @@ std::string describe(const History& history) {
 /// Everything needed to understand and replay a violation.
 std::string explain(std::uint32_t seed, const Violation& violation, const History& history, Flaw flaw) {
     const History shortest = shrink(history, violation.invariant, flaw);
-    const Outcome traced = replay(shortest, flaw, true);
     std::ostringstream out;
     out << "seed " << seed << ", step " << violation.step << ": invariant " << violation.invariant << " — "
         << violation.message << "\nreplay with NIMBREL_OWNERSHIP_MODEL_SEED=" << seed << "\nshortest history found ("
         << shortest.actions.size() << " steps), " << describe(shortest) << "trace:\n";
-    for (const std::string& line : traced.trace) {
+    for (const std::string& line : replay(shortest, flaw, true)->traceLines) {
         out << line << "\n";
     }
     return out.str();
 }
 
-void add(Counters& into, const Counters& from) {
-    for (const auto& [name, count] : from) {
-        into[name] += count;
-    }
-}
-
-void print(const std::string& title, const Counters& counters) {
-    std::cout << title << "\n";
-    for (const auto& [name, count] : counters) {
-        std::cout << "  " << count << "  " << name << "\n";
-    }
+History scripted(std::vector<Action> actions) {
+    return {{}, std::move(actions)};
 }
 
 const std::vector<std::uint32_t> kSeeds = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -1401,36 +1119,21 @@ constexpr std::size_t kDefaultTotalSteps = 100'000;
 // Fewer steps than this need not reach every situation.
 constexpr std::size_t kStepsForCoverage = 20'000;
 
-std::size_t totalSteps() {
-    if (const char* text = std::getenv("NIMBREL_OWNERSHIP_MODEL_STEPS")) {
-        return static_cast<std::size_t>(std::strtoull(text, nullptr, 10));
-    }
-    return kDefaultTotalSteps;
-}
-
-std::vector<std::uint32_t> seeds() {
-    if (const char* text = std::getenv("NIMBREL_OWNERSHIP_MODEL_SEED")) {
-        return {static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10))};
-    }
-    return kSeeds;
-}
-
 // ---- Tests ---------------------------------------------------------------------------------------------------
 
 TEST(OwnershipModelVocabulary, EverySpellingIsTheSameStatusOnlyAsItsOwnPhrase) {
     // The model's idea of "the same status" must agree with the program's, or the checks would judge the
     // program by the wrong rule.
     StepRng rng(7);
-    for (int phrase = 0; phrase < phraseCount(); ++phrase) {
+    for (int phrase = 0; phrase < kPhraseCount; ++phrase) {
         EXPECT_EQ(identify(spell(phrase, 0, nullptr)), phrase);
         EXPECT_FALSE(spell(phrase, 0, nullptr).isEmpty()) << phrase;
-        for (int other = 0; other < phraseCount(); ++other) {
+        for (int other = 0; other < kPhraseCount; ++other) {
             for (int round = 0; round < 20; ++round) {
                 const SlackStatus a = spell(phrase, 0, &rng);
                 const SlackStatus b = spell(other, 0, &rng);
-                ASSERT_EQ(identify(a), phrase) << a.text << " " << a.emoji;
-                ASSERT_EQ(StatusOwnership::isSameStatus(a, b), phrase == other)
-                    << a.text << " " << a.emoji << " / " << b.text << " " << b.emoji;
+                ASSERT_EQ(identify(a), phrase) << quoted(a);
+                ASSERT_EQ(StatusOwnership::isSameStatus(a, b), phrase == other) << quoted(a) << " / " << quoted(b);
             }
         }
     }
@@ -1439,42 +1142,46 @@ TEST(OwnershipModelVocabulary, EverySpellingIsTheSameStatusOnlyAsItsOwnPhrase) {
 }
 
 TEST(OwnershipModel, RandomHistoriesKeepTheInvariants) {
-    const std::vector<std::uint32_t> chosen = seeds();
-    const std::size_t stepsPerSeed = totalSteps() / kSeeds.size();
-    Counters events;
-    Counters exclusions;
-    Counters checks;
-    Counters observations;
+    std::vector<std::uint32_t> chosen = kSeeds;
+    if (const char* text = std::getenv("NIMBREL_OWNERSHIP_MODEL_SEED")) {
+        chosen = {static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10))};
+    }
+    const char* stepsText = std::getenv("NIMBREL_OWNERSHIP_MODEL_STEPS");
+    const std::size_t stepsPerSeed =
+        (stepsText != nullptr ? std::strtoull(stepsText, nullptr, 10) : kDefaultTotalSteps) / kSeeds.size();
+    Tally tally;
     std::size_t steps = 0;
     for (const std::uint32_t seed : chosen) {
         const History history = generate(seed, stepsPerSeed);
-        const Outcome outcome = replay(history, Flaw::none);
-        steps += outcome.steps;
-        add(events, outcome.events);
-        add(exclusions, outcome.exclusions);
-        add(checks, outcome.checks);
-        add(observations, outcome.observations);
-        if (outcome.violation) {
-            ADD_FAILURE() << explain(seed, *outcome.violation, history, Flaw::none);
+        const std::unique_ptr<World> world = replay(history, Flaw::none);
+        steps += world->steps;
+        for (const auto& [kind, counters] : world->tally) {
+            for (const auto& [name, count] : counters) {
+                tally[kind][name] += count;
+            }
+        }
+        if (world->violation) {
+            ADD_FAILURE() << explain(seed, *world->violation, history, Flaw::none);
         }
     }
     std::cout << steps << " steps over " << chosen.size() << " seed(s)\n";
-    print("what the program did:", events);
-    print("checks passed:", checks);
-    print("cases the program cannot know about (not held against it):", exclusions);
-    print("worth knowing:", observations);
-
+    for (const auto& [kind, counters] : tally) {
+        std::cout << kind << ":\n";
+        for (const auto& [name, count] : counters) {
+            std::cout << "  " << count << "  " << name << "\n";
+        }
+    }
     // A model that never reaches a situation checks nothing there: a full run must have been through all of them.
     if (chosen.size() == kSeeds.size() && stepsPerSeed * kSeeds.size() >= kStepsForCoverage) {
         for (const char* event : {"plan: write", "plan: snapshotThenWrite", "plan: takeOverWithoutSnapshot",
                                   "plan: yieldToCurrent", "write: resuming, the other status was cleared",
                                   "write: unchecked after a failed read", "pacing: deferred", "push: failed",
                                   "finish: restored", "finish: cleared", "finish: left somebody else's status alone"}) {
-            EXPECT_GT(events[event], 0) << event;
+            EXPECT_GT(tally["events"][event], 0) << event;
         }
         for (const char* check : {"1: runs that left a protected status alone", "2: takeovers with their snapshot",
                                   "3: restores of somebody else's status", "restarts"}) {
-            EXPECT_GT(checks[check], 0) << check;
+            EXPECT_GT(tally["checks"][check], 0) << check;
         }
     }
 }
@@ -1496,90 +1203,75 @@ TEST(OwnershipModel, ChecksCatchAFlawedProgram) {
         std::optional<Violation> found;
         std::uint32_t seed = 0;
         History history;
-        for (seed = 1; seed <= 20 && !found; ++seed) {
+        while (!found && ++seed <= 20) {
             history = generate(seed, 5'000);
-            found = replay(history, row.flaw).violation;
+            found = replay(history, row.flaw)->violation;
         }
         ASSERT_TRUE(found.has_value()) << row.name;
-        EXPECT_EQ(found->invariant, row.invariant) << row.name << "\n" << explain(seed - 1, *found, history, row.flaw);
+        EXPECT_EQ(found->invariant, row.invariant) << row.name << "\n" << explain(seed, *found, history, row.flaw);
         const History shortest = shrink(history, found->invariant, row.flaw);
         EXPECT_LE(shortest.actions.size(), 12u) << row.name << "\n" << describe(shortest);
         std::cout << "a program that " << row.name << ": " << describe(shortest);
     }
 }
 
-History scripted(std::vector<Action> actions) {
-    return {{}, std::move(actions)};
-}
-
 TEST(OwnershipModel, StatusChangedByHandDuringATrackSurvivesTheMusicStopping) {
     // While one track plays, nothing reads Slack again: the record still says the program's status is up.
-    const History history = scripted({
-        {Action::play, 0, 0, 0, 1u},
-        {Action::userSets, 0, kTrackCount, 0, 2u}, // "Lunch" on T1
-        {Action::advance, 0, 60, 0, 3u},
-        {Action::stop, 0, 0, 0, 4u},
-    });
-    for (const WhenMusicStops whenMusicStops : {WhenMusicStops::restore, WhenMusicStops::clear}) {
-        History configured = history;
-        configured.actions.insert(
-            configured.actions.begin(),
-            {Action::whenMusicStops, 0, whenMusicStops == WhenMusicStops::restore ? 0 : 1, 0, 5u});
-        World world({}, Flaw::none, false);
-        for (std::size_t step = 0; step < configured.actions.size(); ++step) {
-            world.run(configured.actions[step], step);
-        }
-        EXPECT_FALSE(world.violation.has_value()) << world.violation->message;
-        EXPECT_EQ(identify(world.slack(0).status), kTrackCount) << "the user's status was overwritten";
-        EXPECT_EQ(identify(world.slack(1).status), kBlank) << "T2 still holds the program's status";
+    for (const std::int64_t whenMusicStops : {0, 1}) { // restore, clear
+        const std::unique_ptr<World> world = replay(scripted({
+                                                        {Action::whenMusicStops, 0, whenMusicStops, 0, 5u},
+                                                        {Action::play, 0, 0, 0, 1u},
+                                                        {Action::userSets, 0, kTrackCount, 0, 2u}, // "Lunch" on T1
+                                                        {Action::advance, 0, 60, 0, 3u},
+                                                        {Action::stop, 0, 0, 0, 4u},
+                                                    }),
+                                                    Flaw::none);
+        EXPECT_FALSE(world->violation.has_value()) << world->violation->message;
+        EXPECT_EQ(world->phraseOn(0), kTrackCount) << "the user's status was overwritten";
+        EXPECT_EQ(world->phraseOn(1), kBlank) << "T2 still holds the program's status";
         // The record alone would have had the program clear it.
-        const StatusOwnershipRecord record = world.program().state.record(kTeams[0]);
+        const StatusOwnershipRecord record = world->program().state.record(kTeams[0]);
         EXPECT_TRUE(record.lastSetByUs);
-        EXPECT_EQ(SlackFinishPlan::decide(whenMusicStops, record, Instant(std::chrono::seconds(kStart + 60))),
+        EXPECT_EQ(SlackFinishPlan::decide(whenMusicStopsCase(whenMusicStops), record,
+                                          Instant(std::chrono::seconds(kStart + 60))),
                   SlackFinishPlan::clear());
     }
 }
 
 TEST(OwnershipModel, WithoutStateJsonTheProgramMistakesItsOwnLeftoverForTheUsers) {
     // The program posts track 0 to T1 and T2, restarts, posts track 1 and the music stops (restore). With its
-    // state kept it recognises its own status and clears; with state.json gone it has no way to tell its own
-    // status from the user's, snapshots it on both workspaces and puts it back.
+    // state kept it recognises its own status and clears; with state.json gone it cannot tell its own status
+    // from the user's, snapshots it on both workspaces and puts it back.
     struct Row {
         std::int64_t restart;
         int expected;
         long excluded;
     };
     for (const Row& row : {Row{0, kBlank, 0}, Row{1, kBlank, 0}, Row{2, 0, 2}}) {
-        const History history = scripted({
-            {Action::play, 0, 0, 0, 1u},
-            {Action::restart, 0, row.restart, 0, 2u},
-            {Action::advance, 0, 10, 0, 3u},
-            {Action::play, 0, 1, 0, 4u},
-            {Action::advance, 0, 10, 0, 5u},
-            {Action::stop, 0, 0, 0, 6u},
-        });
-        const Outcome outcome = replay(history, Flaw::none);
-        EXPECT_FALSE(outcome.violation.has_value()) << outcome.violation->message;
-        World world({}, Flaw::none, false);
-        for (std::size_t step = 0; step < history.actions.size(); ++step) {
-            world.run(history.actions[step], step);
-        }
-        EXPECT_EQ(identify(world.slack(0).status), row.expected) << "restart " << row.restart;
-        EXPECT_EQ(identify(world.slack(1).status), row.expected) << "restart " << row.restart;
-        const auto found = outcome.exclusions.find("3: put back an own status written before state.json was lost");
-        EXPECT_EQ(found == outcome.exclusions.end() ? 0 : found->second, row.excluded) << "restart " << row.restart;
+        const std::unique_ptr<World> world = replay(scripted({
+                                                        {Action::play, 0, 0, 0, 1u},
+                                                        {Action::restart, 0, row.restart, 0, 2u},
+                                                        {Action::advance, 0, 10, 0, 3u},
+                                                        {Action::play, 0, 1, 0, 4u},
+                                                        {Action::advance, 0, 10, 0, 5u},
+                                                        {Action::stop, 0, 0, 0, 6u},
+                                                    }),
+                                                    Flaw::none);
+        EXPECT_FALSE(world->violation.has_value()) << world->violation->message;
+        EXPECT_EQ(world->phraseOn(0), row.expected) << "restart " << row.restart;
+        EXPECT_EQ(world->phraseOn(1), row.expected) << "restart " << row.restart;
+        EXPECT_EQ(world->tally["exclusions"]["3: put back an own status written before state.json was lost"],
+                  row.excluded)
+            << "restart " << row.restart;
     }
 }
 
 TEST(OwnershipModel, AStatusTheProgramWritesIsNeverPutBackAsSomebodyElses) {
-    // Without its memory (state.json lost, the answer to a write lost, or the status older than the eight it
-    // remembers) the program snapshots one of its own statuses, rightly taking it for somebody else's. Once it
-    // writes that status again — to the same workspace or another — it knows better: a restart discards the
-    // snapshot while loading, and the music stopping must not put it back either.
+    // Without its memory the program snapshots one of its own statuses, rightly taking it for somebody else's.
+    // Once it writes that status again, to the same workspace or another, it knows better: loading discards the
+    // snapshot, and the music stopping must not put it back either.
     const Instant at = Instant(std::chrono::seconds(kStart));
-    const Instant later = at + std::chrono::seconds(60);
     const SlackStatus own = trackStatus(5);
-
     AppState sameWorkspace;
     sameWorkspace.snapshot(own, at, "T2");
     sameWorkspace.recordWrite(own, trackKey(5), "T2");
@@ -1587,44 +1279,38 @@ TEST(OwnershipModel, AStatusTheProgramWritesIsNeverPutBackAsSomebodyElses) {
     otherWorkspace.snapshot(own, at, "T2");
     otherWorkspace.recordWrite(trackStatus(1), trackKey(1), "T2");
     otherWorkspace.recordWrite(own, trackKey(5), "T1");
-
     for (const AppState& state : {sameWorkspace, otherWorkspace}) {
-        const AppState reloaded = AppState::decode(state.encodedData()).state;
-        EXPECT_EQ(SlackFinishPlan::decide(WhenMusicStops::restore, reloaded.record("T2"), later),
-                  SlackFinishPlan::clear());
-        EXPECT_EQ(SlackFinishPlan::decide(WhenMusicStops::restore, state.record("T2"), later), SlackFinishPlan::clear())
-            << "restores " << state.record("T2").savedText.value_or("") << ", which it has just written itself";
+        for (const AppState& seen : {AppState::decode(state.encodedData()).state, state}) {
+            EXPECT_EQ(
+                SlackFinishPlan::decide(WhenMusicStops::restore, seen.record("T2"), at + std::chrono::seconds(60)),
+                SlackFinishPlan::clear())
+                << "restores " << seen.record("T2").savedText.value_or("") << ", which it has just written itself";
+        }
     }
 }
 
 TEST(OwnershipModel, HistoriesThatOnceBrokeAnInvariant) {
-    // Shortest histories the random search found, kept so that they stay fixed.
-    struct Row {
-        const char* name;
-        History history;
+    // Shortest histories the random search found, kept so that they stay fixed: its own leftover, snapshotted
+    // after state.json was lost, then written again and put back when the music stops / posting is switched off.
+    const History histories[] = {
+        scripted({
+            {Action::play, 2, 6, 0, 844153130u},
+            {Action::restart, 2, 2, 0, 532799005u},
+            {Action::play, 0, 6, 0, 4189363576u},
+            {Action::advance, 0, 18714, 0, 469491001u},
+            {Action::stop, 0, 0, 0, 2795716759u},
+        }),
+        scripted({
+            {Action::disconnect, 0, 0, 0, 81775495u},
+            {Action::play, 2, 5, 0, 23079672u},
+            {Action::restart, 2, 2, 0, 3856107415u},
+            {Action::play, 0, 5, 0, 3479155028u},
+            {Action::posting, 1, 0, 0, 2425160994u},
+        }),
     };
-    const Row rows[] = {
-        {"its own leftover, snapshotted after state.json was lost, then written again and put back when the music "
-         "stops",
-         scripted({
-             {Action::play, 2, 6, 0, 844153130u},
-             {Action::restart, 2, 2, 0, 532799005u},
-             {Action::play, 0, 6, 0, 4189363576u},
-             {Action::advance, 0, 18714, 0, 469491001u},
-             {Action::stop, 0, 0, 0, 2795716759u},
-         })},
-        {"the same, put back when posting is switched off", scripted({
-                                                                {Action::disconnect, 0, 0, 0, 81775495u},
-                                                                {Action::play, 2, 5, 0, 23079672u},
-                                                                {Action::restart, 2, 2, 0, 3856107415u},
-                                                                {Action::play, 0, 5, 0, 3479155028u},
-                                                                {Action::posting, 1, 0, 0, 2425160994u},
-                                                            })},
-    };
-    for (const Row& row : rows) {
-        const Outcome outcome = replay(row.history, Flaw::none);
-        EXPECT_FALSE(outcome.violation.has_value()) << row.name << "\n"
-                                                    << explain(0, *outcome.violation, row.history, Flaw::none);
+    for (const History& history : histories) {
+        const std::unique_ptr<World> world = replay(history, Flaw::none);
+        EXPECT_FALSE(world->violation.has_value()) << explain(0, *world->violation, history, Flaw::none);
     }
 }
 
