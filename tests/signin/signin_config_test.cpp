@@ -22,6 +22,17 @@ SigninConfig load(const Settings& file, const std::map<std::string, std::string>
         });
 }
 
+// The message of the SigninConfigError `read` throws, or "accepted" when it throws none.
+template <typename Read>
+std::string refusal(Read&& read) {
+    try {
+        read();
+    } catch (const SigninConfigError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
 const Settings kMinimal = {
     {"slack_client_id", "1.2"}, {"slack_client_secret", "s"}, {"public_url", "https://signin.example.com/nimbrel"}};
 
@@ -66,17 +77,13 @@ TEST(SigninConfig, BadSettingsNameTheSettingAndWhy) {
         } else {
             file[c.name] = c.value;
         }
-        try {
-            load(file);
-            ADD_FAILURE() << c.name << "=" << c.value << " was accepted";
-        } catch (const SigninConfigError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
-        }
+        const std::string message = refusal([&] { load(file); });
+        EXPECT_NE(message.find(c.message), std::string::npos) << c.name << "=" << c.value << ": " << message;
     }
     Settings missingFile = kMinimal;
     missingFile.erase("slack_client_secret");
     missingFile["slack_client_secret_file"] = "/nowhere";
-    EXPECT_THROW(load(missingFile), SigninConfigError);
+    EXPECT_NE(refusal([&] { load(missingFile); }), "accepted");
 }
 
 TEST(SigninConfig, FileLinesAndTheirErrors) {
@@ -90,12 +97,7 @@ TEST(SigninConfig, FileLinesAndTheirErrors) {
         {"listen = a:1\nlisten = b:2", "line 2: \"listen\" is set twice"},
     };
     for (const auto& [text, message] : bad) {
-        try {
-            SigninConfig::parseFile(text);
-            ADD_FAILURE() << text;
-        } catch (const SigninConfigError& error) {
-            EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
-        }
+        EXPECT_NE(refusal([&] { SigninConfig::parseFile(text); }).find(message), std::string::npos) << text;
     }
 }
 

@@ -33,19 +33,14 @@ TEST(Devo, EveryFrameItCanReturnIsListedOnce) {
 }
 
 TEST(Devo, PlayingFramesFollowTheTick) {
-    struct Row {
-        std::int64_t tick;
-        Devo::Frame expected;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<std::pair<std::int64_t, Devo::Frame>> rows = {
         {0, playing(kShut, "⟆", 0)}, // tick 0 is a multiple of 13: a blink
         {1, playing(kOpen, "ʃ", 1)},   {2, playing(kOpen, "∫", 0)},   {3, playing(kOpen, "ʃ", -1)},
-        {4, playing(kOpen, "⟆", 0)},   {12, playing(kOpen, "⟆", 0)},  {13, playing(kShut, "ʃ", 1)},
-        {26, playing(kShut, "∫", 0)},  {27, playing(kOpen, "ʃ", -1)}, {39, playing(kShut, "ʃ", -1)},
-        {-1, playing(kOpen, "ʃ", -1)}, {-4, playing(kOpen, "⟆", 0)},  {-13, playing(kShut, "ʃ", -1)},
+        {4, playing(kOpen, "⟆", 0)},   {13, playing(kShut, "ʃ", 1)},  {26, playing(kShut, "∫", 0)},
+        {27, playing(kOpen, "ʃ", -1)}, {-1, playing(kOpen, "ʃ", -1)}, {-13, playing(kShut, "ʃ", -1)},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(Devo::frame(DevoState::playing, row.tick), row.expected) << "tick " << row.tick;
+    for (const auto& [tick, expected] : rows) {
+        EXPECT_EQ(Devo::frame(DevoState::playing, tick), expected) << "tick " << tick;
     }
 }
 
