@@ -34,12 +34,5 @@ TEST(NowPlayingArbiter, PicksByPrecedenceThenOrder) {
     }
 }
 
-// The arbiter's choice leans on equality telling the cases and their texts apart.
-TEST(NowPlaying, EqualityComparesCaseAndEveryText) {
-    EXPECT_NE(NowPlaying::playing("A", "t"), NowPlaying::playing("a", "t"));
-    EXPECT_NE(NowPlaying::playing("A", "t"), NowPlaying::notPlaying("playing", "A", "t"));
-    EXPECT_NE(NowPlaying::notPlaying("paused", "A", "t"), NowPlaying::notPlaying("stopped", "A", "t"));
-}
-
 } // namespace
 } // namespace nimbrel
