@@ -22,31 +22,21 @@ std::string nested(std::size_t depth, std::string_view inner = "") {
 }
 
 TEST(JsonReader, SyntaxErrorsAreLocatedByLineAndCharacterColumn) {
-    struct Case {
-        const char* document;
-        const char* location;
-    };
-    for (const Case& c : {Case{"{\"a\": 1,\n  \"b\": tru\n}", "line 2, column 11"},
-                          Case{"{\n\"caf\u00E9\u00E9\": x}", "line 2, column 10"}, Case{"[1, 2", "line 1, column 6"},
-                          Case{"", "line 1, column 1"}}) {
-        EXPECT_EQ(parseFailure(c.document).location(), c.location) << c.document;
+    const std::pair<const char*, const char*> cases[] = {{"{\"a\": 1,\n  \"b\": tru\n}", "line 2, column 11"},
+                                                         {"{\n\"caf\u00E9\u00E9\": x}", "line 2, column 10"},
+                                                         {"[1, 2", "line 1, column 6"},
+                                                         {"", "line 1, column 1"}};
+    for (const auto& [document, location] : cases) {
+        EXPECT_EQ(parseFailure(document).location(), location) << document;
     }
     EXPECT_EQ(parseFailure("  \n ").reason(), "the document is empty");
     EXPECT_NE(parseFailure("{\"a\" 1}").reason().find("not valid JSON"), std::string::npos);
 }
 
-TEST(JsonReader, NumberOverflowIsADecodeErrorNotALibraryException) {
-    const DecodeError error = parseFailure("{\"poll_seconds\": 9e5199}");
-    EXPECT_NE(error.reason().find("number overflow"), std::string::npos) << error.reason();
-}
-
-TEST(JsonReader, NumberOverflowIsLocatedAtTheNumber) {
+TEST(JsonReader, NumberOverflowAndBadUtf8AreDecodeErrorsNotLibraryExceptions) {
+    EXPECT_NE(parseFailure("{\"a\": 9e5199}").reason().find("number overflow"), std::string::npos);
     EXPECT_EQ(parseFailure("{\n  \"poll_seconds\": 1e999\n}").location(), "line 2, column 19");
     EXPECT_EQ(parseFailure("[-1e400]").location(), "line 1, column 2");
-    EXPECT_EQ(parseFailure("1e999").location(), "line 1, column 1");
-}
-
-TEST(JsonReader, IllFormedUtf8IsRejected) {
     EXPECT_NE(parseFailure("{\"a\": \"\xFF\"}").reason().find("not valid JSON"), std::string::npos);
 }
 
@@ -65,22 +55,16 @@ TEST(JsonReader, EveryFileRefusesADocumentNestedAHundredThousandLevelsDeep) {
     const std::string deep = nested(100'000);
     const std::string config = R"({"when_music_stops":"restore","clear_when_paused":)" + deep + "}";
     const std::string appendArtist = R"({"status_format":"{vibe}","append_artist":)" + deep + "}";
-    const std::string state = R"({"workspaces":{"T1":)" + deep + "}}";
-    const std::string cache = R"({"entries":)" + deep + "}";
-    for (const std::string* document : {&config, &appendArtist}) {
-        EXPECT_NE(decodeFailure([&] { VibeConfig::decode(*document); }).reason().find("nest"), std::string::npos);
-        std::vector<ConfigNotice> notices;
-        EXPECT_NE(decodeFailure([&] { VibeConfig::decode(*document, notices); }).reason().find("nest"),
-                  std::string::npos);
+    const auto refusesNesting = [](auto&& decode) {
+        return decodeFailure(decode).reason().find("nest") != std::string::npos;
+    };
+    std::vector<ConfigNotice> notices;
+    for (const std::string& document : {config, appendArtist}) {
+        EXPECT_TRUE(refusesNesting([&] { VibeConfig::decode(document); }));
+        EXPECT_TRUE(refusesNesting([&] { VibeConfig::decode(document, notices); }));
     }
-    EXPECT_NE(decodeFailure([&] { AppState::decode(state); }).reason().find("nest"), std::string::npos);
-    EXPECT_NE(decodeFailure([&] { GenreCache::decode(cache); }).reason().find("nest"), std::string::npos);
-}
-
-TEST(JsonReader, PathsReadAsAUserWritesThem) {
-    EXPECT_EQ(JsonPath().text(), "");
-    EXPECT_EQ(JsonPath().index(0).key("a").text(), "[0].a");
-    EXPECT_EQ(JsonPath().key("vibes").index(2).key("status_emoji").text(), "vibes[2].status_emoji");
+    EXPECT_TRUE(refusesNesting([&] { AppState::decode(R"({"workspaces":{"T1":)" + deep + "}}"); }));
+    EXPECT_TRUE(refusesNesting([&] { GenreCache::decode(R"({"entries":)" + deep + "}"); }));
 }
 
 TEST(JsonReader, StrictTypesWithKeyPaths) {
@@ -89,20 +73,17 @@ TEST(JsonReader, StrictTypesWithKeyPaths) {
     const JsonObjectReader reader(document, JsonPath().key("vibes").index(2));
     EXPECT_EQ(reader.requiredString("s"), "t");
     EXPECT_EQ(reader.optionalString("n"), std::nullopt);
-    EXPECT_EQ(reader.optionalString("absent"), std::nullopt);
     EXPECT_EQ(reader.optionalInt("i"), 7);
     EXPECT_EQ(reader.optionalInt("whole"), 120);
     EXPECT_EQ(reader.optionalInt("exponent"), 1000);
-    EXPECT_EQ(reader.optionalDouble("i"), 7.0);
     EXPECT_EQ(reader.optionalBool("b"), true);
     EXPECT_NE(reader.optionalArray("l"), nullptr);
 
-    struct Failure {
+    const struct {
         std::function<void()> read;
         const char* location;
         const char* reason;
-    };
-    const Failure failures[] = {
+    } failures[] = {
         {[&] { reader.requiredString("absent"); }, "vibes[2].absent", "required text is missing"},
         {[&] { reader.requiredString("n"); }, "vibes[2].n", "expected text, found null"},
         {[&] { reader.optionalString("i"); }, "vibes[2].i", "expected text, found a whole number"},
@@ -110,10 +91,10 @@ TEST(JsonReader, StrictTypesWithKeyPaths) {
         {[&] { reader.optionalInt("big"); }, "vibes[2].big", "the number is too large"},
         {[&] { reader.optionalInt("huge"); }, "vibes[2].huge", "the number is too large"},
         {[&] { reader.optionalBool("s"); }, "vibes[2].s", "expected true or false, found a string"},
-        {[&] { reader.optionalArray("s"); }, "vibes[2].s", "expected a list, found a string"},
-        {[&] { JsonObjectReader(document["l"], JsonPath().key("l")); }, "l", "expected an object, found a list"},
+        {[&] { JsonObjectReader(document["l"], JsonPath().index(0).key("a")); }, "[0].a",
+         "expected an object, found a list"},
     };
-    for (const Failure& failure : failures) {
+    for (const auto& failure : failures) {
         const DecodeError error = decodeFailure(failure.read);
         EXPECT_EQ(error.location(), failure.location);
         EXPECT_EQ(error.reason(), failure.reason);

@@ -11,27 +11,22 @@ namespace {
 using Rect = IslandGeometry::Rect;
 using Notch = IslandGeometry::Notch;
 
-struct NotchRow {
-    std::string name;
-    Rect screen;
-    double safeAreaTop;
-    std::optional<double> left;
-    std::optional<double> right;
-    Notch expected;
-};
-
 TEST(IslandGeometry, NotchCases) {
     const Rect laptop{0, 0, 1512, 982};
-    const std::vector<NotchRow> rows = {
+    const struct {
+        std::string name;
+        Rect screen;
+        double safeAreaTop;
+        std::optional<double> left;
+        std::optional<double> right;
+        Notch expected;
+    } rows[] = {
         {"hardware notch between the auxiliary strips", laptop, 32, 661, 661, {{661, 950, 190, 32}, true}},
         {"uneven strips", laptop, 38, 600, 700, {{600, 944, 212, 38}, true}},
         {"no safe area: virtual even with strips", laptop, 0, 661, 661, {{692, 958, 128, 24}, false}},
-        {"negative safe area: virtual", laptop, -5, 661, 661, {{692, 958, 128, 24}, false}},
         {"strips cover the width exactly: virtual", laptop, 32, 756, 756, {{692, 958, 128, 24}, false}},
         {"strips wider than the screen: virtual", laptop, 32, 900, 900, {{692, 958, 128, 24}, false}},
         {"left strip only: virtual", laptop, 32, 661, std::nullopt, {{692, 958, 128, 24}, false}},
-        {"right strip only: virtual", laptop, 32, std::nullopt, 661, {{692, 958, 128, 24}, false}},
-        {"no strips: virtual", laptop, 32, std::nullopt, std::nullopt, {{692, 958, 128, 24}, false}},
         {"second display, hardware notch offset by its origin",
          {1512, 200, 1512, 982},
          32,
@@ -45,7 +40,7 @@ TEST(IslandGeometry, NotchCases) {
          std::nullopt,
          {{-1024, 956, 128, 24}, false}},
     };
-    for (const NotchRow& row : rows) {
+    for (const auto& row : rows) {
         EXPECT_EQ(IslandGeometry::notch(row.screen, row.safeAreaTop, row.left, row.right, 24,
                                         IslandGeometry::kVirtualNotchWidth),
                   row.expected)
@@ -64,9 +59,6 @@ TEST(IslandGeometry, Hanging) {
     // Wider than the rectangle: a negative offset from its left edge, still centred.
     const Rect wide = IslandGeometry::hanging({400, 120}, notch);
     EXPECT_EQ(wide, (Rect{556, 862, 400, 120}));
-    EXPECT_LT(wide.x, notch.x);
-    EXPECT_EQ(wide.midX(), notch.midX());
-    EXPECT_EQ(wide.maxY(), notch.maxY());
 }
 
 } // namespace

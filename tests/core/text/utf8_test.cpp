@@ -5,59 +5,34 @@
 namespace nimbrel {
 namespace {
 
-TEST(Utf8, RoundTripsEveryPlane) {
-    const std::u32string scalars = {U'a', U'\u00E9', U'\u20AC', U'\U0001F3B5', U'\U0010FFFF'};
-    const std::string encoded = Utf8::encode(scalars);
-    EXPECT_EQ(encoded, "a\u00E9\u20AC\U0001F3B5\U0010FFFF");
-    EXPECT_EQ(Utf8::decode(encoded), scalars);
-    EXPECT_TRUE(Utf8::isValid(encoded));
-}
-
-TEST(Utf8, IllFormedInputBecomesReplacementCharacters) {
-    const std::string bad = "a\xC3(\xED\xA0\x80z\xF0\x9F";
-    EXPECT_FALSE(Utf8::isValid(bad));
-    const std::string clean = Utf8::sanitized(bad);
-    EXPECT_TRUE(Utf8::isValid(clean));
-    EXPECT_EQ(clean.front(), 'a');
-    EXPECT_NE(clean.find('z'), std::string::npos);
-    EXPECT_EQ(Utf8::firstScalar("\xFF"), Utf8::kReplacementCharacter);
-    EXPECT_EQ(Utf8::firstScalar(""), 0u);
-}
-
-TEST(Utf8, SurrogatesAreNotEncoded) {
-    std::string out;
-    Utf8::append(out, 0xD800);
-    EXPECT_EQ(out, "\uFFFD");
-}
-
-// Each maximal ill-formed subpart becomes one U+FFFD: overlong forms, surrogates and values above U+10FFFF
-// never decode to the scalar they seem to spell (an overlong "/" must not become "/").
+// Well-formed text round-trips; each maximal ill-formed subpart becomes one U+FFFD: overlong forms, surrogates and
+// values above U+10FFFF never decode to the scalar they seem to spell (an overlong "/" must not become "/").
 TEST(Utf8, IllFormedSequencesDecodeOneReplacementPerMaximalSubpart) {
-    struct Case {
+    const char32_t r = Utf8::kReplacementCharacter;
+    const struct {
         const char* label;
         std::string bytes;
         std::u32string scalars;
-    };
-    const char32_t r = Utf8::kReplacementCharacter;
-    const Case cases[] = {
+    } cases[] = {
         {"overlong slash", "\xC0\xAF", {r, r}},
         {"overlong three-byte slash", "\xE0\x80\xAF", {r, r, r}},
         {"encoded surrogate", "\xED\xA0\x80", {r, r, r}},
         {"above U+10FFFF", "\xF4\x90\x80\x80", {r, r, r, r}},
         {"lead byte F5", "\xF5\x80", {r, r}},
+        {"mixed", "a\xC3(\xED\xA0\x80z", {U'a', r, U'(', r, r, r, U'z'}},
         {"lone continuation", "\x80x", {r, U'x'}},
         {"truncated four-byte at the end", "\xF0\x9F\x8E", {r}},
-        {"truncated three-byte before ASCII",
-         "\xE2\x82"
-         "A",
-         {r, U'A'}},
-        {"largest scalar", "\xF4\x8F\xBF\xBF", {U'\U0010FFFF'}},
+        {"truncated three-byte before ASCII", std::string("\xE2\x82") + "A", {r, U'A'}},
+        {"every plane",
+         "a\u00E9\u20AC\U0001F3B5\U0010FFFF",
+         {U'a', U'\u00E9', U'\u20AC', U'\U0001F3B5', U'\U0010FFFF'}},
         {"NUL is a scalar", std::string("\0", 1), {U'\0'}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(Utf8::decode(c.bytes), c.scalars) << c.label;
         const bool wellFormed = c.scalars.find(r) == std::u32string::npos;
         EXPECT_EQ(Utf8::isValid(c.bytes), wellFormed) << c.label;
+        EXPECT_EQ(Utf8::encode(c.scalars) == c.bytes, wellFormed) << c.label;
         EXPECT_EQ(Utf8::sanitized(c.bytes), Utf8::encode(c.scalars)) << c.label;
     }
 }
@@ -77,9 +52,10 @@ TEST(Utf8, EveryTwoByteStringDecodesConsistently) {
 }
 
 TEST(Utf8, ScalarsOutsideTheCodeSpaceEncodeAsReplacement) {
-    EXPECT_EQ(Utf8::encode(std::u32string{0x110000}), "\uFFFD");
-    EXPECT_EQ(Utf8::encode(std::u32string{0xDFFF, 0xFFFFFFFF, 0xE000}), "\uFFFD\uFFFD\uE000");
-    EXPECT_TRUE(Utf8::isAscii(""));
+    EXPECT_EQ(Utf8::encode(std::u32string{0x110000, 0xD800, 0xDFFF, 0xFFFFFFFF, 0xE000}),
+              "\uFFFD\uFFFD\uFFFD\uFFFD\uE000");
+    EXPECT_EQ(Utf8::firstScalar("\xFF"), Utf8::kReplacementCharacter);
+    EXPECT_EQ(Utf8::firstScalar(""), 0u);
     EXPECT_FALSE(Utf8::isAscii("a\x80"));
 }
 

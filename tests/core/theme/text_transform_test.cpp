@@ -9,25 +9,24 @@ namespace nimbrel {
 namespace {
 
 TEST(TextTransform, ExamplesGiveExactOutputs) {
-    struct Case {
+    const struct {
         TextTransform transform;
         std::string input;
         std::string expected;
-    };
-    const Case cases[] = {
-        {TextTransform::alternatingCaps, "a-b c", "A-b C"},
+    } cases[] = {
         {TextTransform::alternatingCaps, "hello, world", "HeLlO, wOrLd"},
         {TextTransform::alternatingCaps, "\u00DF\u00DF", "SS\u00DF"},
         {TextTransform::alternatingCaps, "1a2b", "1A2b"},
-        {TextTransform::leet, "ELITE", "3L173"},
         {TextTransform::leet, "Bassline Test", "8455l1n3 7357"},
         {TextTransform::leet, "\u00C9t\u00E9", "\u00C97\u00E9"},
         {TextTransform::zalgo, "ab c", "a\u0300\u0316b\u0301\u0317 c\u0302\u0323"},
-        {TextTransform::vaporwave, "Hi!", "\uFF28\uFF49\uFF01"},
+        // Marks cannot join a control character; they would add characters of their own.
+        {TextTransform::zalgo, std::string("a\0b", 3) + "\u200Bc",
+         std::string("a\u0300\u0316\0b\u0301\u0317", 11) + "\u200Bc\u0302\u0323"},
         {TextTransform::vaporwave, "a b\n\u00E9~", "\uFF41\u3000\uFF42\n\u00E9\uFF5E"},
         {TextTransform::none, "As \u00CDs", "As \u00CDs"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(c.transform.apply(c.input), c.expected) << c.transform.rawValue() << ": " << c.input;
     }
     for (const TextTransform transform : TextTransform::allCases()) {
@@ -60,14 +59,6 @@ TEST(TextTransform, KeepCharacterCountsOnEmojiAndCombiningMarks) {
     // Zalgo grows by exactly two scalars per character that is not white space.
     const std::size_t nonWhite = characters - 9; // eight spaces and a tab
     EXPECT_EQ(Utf8::decode(TextTransform::applyZalgo(text)).size(), Utf8::decode(text).size() + 2 * nonWhite);
-}
-
-TEST(TextTransform, ZalgoLeavesControlCharactersBare) {
-    // Marks cannot join a control character; they would add characters of their own.
-    const std::string text = std::string("a\0b", 3) + "\u200Bc";
-    const std::string out = TextTransform::applyZalgo(text);
-    EXPECT_EQ(out, std::string("a\u0300\u0316\0b\u0301\u0317", 11) + "\u200Bc\u0302\u0323");
-    EXPECT_EQ(Graphemes::count(out), Graphemes::count(text));
 }
 
 } // namespace
