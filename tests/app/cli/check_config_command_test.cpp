@@ -50,10 +50,10 @@ TEST_F(CheckConfigCommandTest, ValidFileGivesOneLineSummaryAndListsWhatTheDecode
     writeBytes(path, testing::kSmallConfig);
     const CommandResult small = checkConfig({path});
     EXPECT_EQ(small.status, CheckConfigCommand::kExitValid);
-    EXPECT_EQ(small.out,
-              path + ": valid: 2 vibes, default vibe \u201Clistening\u201D, theme \u201Cdagger\u201D, template "
-                     "\u201C{vibe} \u00B7 {track} \u2014 {artist}\u201D, players spotify, apple_music, when "
-                     "music stops restore, 0 Slack workspaces.\n");
+    EXPECT_EQ(small.out, path +
+                             ": valid: 2 vibes, default vibe \u201Clistening\u201D, theme \u201Cdagger\u201D, template "
+                             "\u201C{vibe} \u00B7 {track} \u2014 {artist}\u201D, players spotify, apple_music, when "
+                             "music stops restore, 0 Slack workspaces.\n");
 
     writeBytes(path, R"({"sources": ["spotify", "itunes", "spotify"], "theme": "msn", "when_music_stops": "later",
       "append_artist": true, "vibes": [{"name": "a", "status_text": "b", "status_emoji": ":x:", "theme": "nope"}]})");

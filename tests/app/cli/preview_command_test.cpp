@@ -50,8 +50,14 @@ TEST_F(PreviewCommandTest, ExitStatusesAndReasons) {
         std::string err;
     };
     const std::vector<Case> cases = {
-        {{"--artist", "Ambient Works", "--track", "T"}, 0, "quiet (matched \u201Cambient\u201D in the artist\u2019s name)", ""},
-        {{"--artist", "X", "--track", "T", "--genre", "Polka"}, 0, "listening (the default vibe \u2014 nothing else matched)", ""},
+        {{"--artist", "Ambient Works", "--track", "T"},
+         0,
+         "quiet (matched \u201Cambient\u201D in the artist\u2019s name)",
+         ""},
+        {{"--artist", "X", "--track", "T", "--genre", "Polka"},
+         0,
+         "listening (the default vibe \u2014 nothing else matched)",
+         ""},
         // Neither genre alone names a keyword; together, in this order, they do ("hip hop").
         {{"--artist", "X", "--track", "T", "--genre", "Hip", "--genre", "Hop"}, 0, "matched \u201Chip hop\u201D", ""},
         {{"--artist", "X", "--track", "T", "--genre", "Hop", "--genre", "Hip"}, 0, "Vibe:    listening", ""},
@@ -146,8 +152,8 @@ TEST_F(PreviewCommandTest, AnUnwritableFolderIsReportedOnceAndTheBuiltInConfigur
         std::filesystem::remove_all(folder / "home");
         if (readOnly) {
             std::filesystem::create_directories(folder / "home");
-            std::filesystem::permissions(folder / "home", std::filesystem::perms::owner_read |
-                                                              std::filesystem::perms::owner_exec);
+            std::filesystem::permissions(folder / "home",
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         } else {
             writeBytes(folder / "home", "a file where the folder should be");
         }
@@ -157,8 +163,8 @@ TEST_F(PreviewCommandTest, AnUnwritableFolderIsReportedOnceAndTheBuiltInConfigur
         EXPECT_NE(result.out.find("Vibe:    energy"), std::string::npos) << result.out;
         EXPECT_EQ(result.err, "nimbrel preview: config: could not write the built-in configuration \u2014 "
                               "couldn\u2019t create \u201C" +
-                                  (folder / "home" / "config.json").string() + "\u201D: " +
-                                  (readOnly ? "Permission denied" : "Not a directory") + "\n");
+                                  (folder / "home" / "config.json").string() +
+                                  "\u201D: " + (readOnly ? "Permission denied" : "Not a directory") + "\n");
     }
 }
 
