@@ -35,22 +35,13 @@ TEST(DoctorReport, FinishExplanations) {
         bool discarded;
         std::string expected;
     };
-    StatusOwnershipRecord yielded = ownedWith(std::nullopt, kNow);
-    yielded.yield(kLunch, kNow - hours(1));
     StatusOwnershipRecord undated = ownedWith(std::nullopt, kNow);
     undated.savedText = "Lunch";
     const std::string cleared = "When the music stops the status is cleared: ";
     const std::vector<Row> rows = {
-        {"yielded", WhenMusicStops::restore, yielded, false,
-         "When the music stops nothing changes: Nimbrel is standing by because the status was changed elsewhere."},
-        {"empty record", WhenMusicStops::restore, StatusOwnershipRecord(), false,
-         "When the music stops nothing changes: Nimbrel holds no status here (it has not set one since it last "
-         "handed the status back)."},
         {"restore", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(1)), false,
          "When the music stops Nimbrel puts back “Lunch” :fork_and_knife: (expires 2025-03-01T23:04:05Z) (saved "
          "2025-03-01T17:04:05Z; restorable until 2025-03-02T05:04:05Z)."},
-        {"nothing saved", WhenMusicStops::restore, ownedWith(std::nullopt, kNow), false,
-         cleared + "no status was saved before Nimbrel took over (there was none, or it was one of Nimbrel’s own)."},
         {"own snapshot dropped", WhenMusicStops::restore, ownedWith(std::nullopt, kNow), true,
          cleared + "the saved status was one of Nimbrel’s own, so it was dropped when the state was loaded."},
         {"too old", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(13)), false,
