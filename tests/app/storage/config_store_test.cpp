@@ -54,7 +54,7 @@ TEST_F(ConfigStoreTest, AFirstStartWritesTheShippedDocumentByteForByteThroughALi
     EXPECT_TRUE(log.lines.empty());
 }
 
-TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouched) {
+TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouchedUntilMended) {
     struct Row {
         std::string text;
         UnreadableConfig why;
@@ -66,13 +66,19 @@ TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouched) {
          {"", "it is larger than 8 MiB, more than Nimbrel ever writes there"}},
     };
     std::filesystem::create_directories(folder);
+    ConfigStore store = makeStore();
     for (const Row& row : rows) {
         writeBytes(file, row.text);
-        ConfigStore store = makeStore();
         EXPECT_EQ(store.load(), builtInConfig().value());
         EXPECT_EQ(store.unreadable(), row.why);
         EXPECT_EQ(readBytes(file), row.text);
     }
+    // A reload of a mended file forgets the old trouble: the next save keeps nothing aside.
+    writeBytes(file, R"({"theme": "emo"})");
+    EXPECT_EQ(store.load().themeID, "emo");
+    EXPECT_EQ(store.unreadable(), std::nullopt);
+    EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(folder / kKeptName));
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -96,20 +102,6 @@ TEST_F(ConfigStoreTest, TheFirstSaveAfterwardsKeepsTheUnusableFileOnceAndSaysWhy
     // Exactly once: the next save just writes.
     EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
     EXPECT_EQ(log.lines.size(), 1u);
-}
-
-TEST_F(ConfigStoreTest, AReloadOfAMendedFileForgetsTheOldTrouble) {
-    std::filesystem::create_directories(folder);
-    writeBytes(file, "{ broken");
-    ConfigStore store = makeStore();
-    store.load();
-    ASSERT_TRUE(store.unreadable());
-    writeBytes(file, R"({"theme": "emo"})");
-    EXPECT_EQ(store.load().themeID, "emo");
-    EXPECT_EQ(store.unreadable(), std::nullopt);
-    EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(folder / kKeptName));
-    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST_F(ConfigStoreTest, FailuresToWriteAreLoggedAndTheBuiltInConfigurationServes) {
