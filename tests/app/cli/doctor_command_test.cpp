@@ -1,9 +1,6 @@
 #include "app/cli/doctor_command.h"
 
-#include <sstream>
-
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "core/config/built_in_config.h"
 #include "tests/app/cli/cli_test_support.h"
@@ -12,8 +9,8 @@
 namespace nimbrel::cli {
 namespace {
 
-using std::chrono::hours;
 using std::chrono::seconds;
+using testing::writeBytes;
 
 const Instant kNow = Instant(seconds(1'740'852'245)); // 2025-03-01T18:04:05Z
 
@@ -23,91 +20,73 @@ constexpr std::string_view kConfig = R"({
   "vibes": [{"name": "Focus", "status_text": "Focusing", "status_emoji": ":headphones:", "match": ["jazz"]}]
 })";
 
-TEST(DoctorCommand, GathersWhatIsOnDisk) {
+// T1 holds a snapshot of Nimbrel's own status, which loading drops; T2 is yielded.
+constexpr std::string_view kState = R"({"workspaces": {"T1": {"last_set_by_us": true,
+    "last_set_text": "Focusing", "last_set_emoji": ":headphones:", "saved_text": "Focusing",
+    "saved_emoji": ":headphones:", "saved_at": 762541445}, "T2": {"is_yielded": true, "saved_text": "Lunch",
+    "saved_emoji": "", "saved_at": 762541445}}, "recently_set_texts": ["Focusing"],
+    "recently_set_emoji": [":headphones:"]})";
+
+TEST(DoctorCommand, GathersWhatIsOnDiskAndPrintsItAsJson) {
     testing::TemporaryFolder folder;
-    testing::writeBytes(folder / "config.json", kConfig);
-    testing::writeBytes(folder / "state.json", R"({"workspaces": {"T1": {"last_set_by_us": true,
-        "last_set_text": "Focusing", "last_set_emoji": ":headphones:", "saved_text": "Focusing",
-        "saved_emoji": ":headphones:", "saved_at": 762541445}}, "recently_set_texts": ["Focusing"],
-        "recently_set_emoji": [":headphones:"]})");
-    testing::writeBytes(folder / "genre-cache.json", R"({"entries": {"queen": {"genre": "Rock",
-        "storedAt": "2025-03-01T17:00:00Z"}}})");
+    testing::ScopedEnvironment home("NIMBREL_HOME", folder.path().string());
+    writeBytes(folder / "config.json", kConfig);
+    writeBytes(folder / "state.json", kState);
+    writeBytes(folder / "genre-cache.json",
+               R"({"entries": {"queen": {"genre": "Rock", "storedAt": "2025-03-01T17:00:00Z"}}})");
 
     const DoctorInputs inputs = gatherDoctorInputs(AppFolder(folder.path()), kNow);
-    EXPECT_EQ(inputs.folder, folder.path());
     ASSERT_EQ(inputs.files.size(), 3u);
     for (const DoctorFile& file : inputs.files) {
         EXPECT_EQ(file.condition, DoctorFile::Condition::present) << file.name << ": " << file.problem;
     }
     EXPECT_EQ(inputs.configOrigin, "config.json");
     EXPECT_EQ(inputs.config.whenMusicStops, WhenMusicStops::clear);
-    ASSERT_EQ(inputs.config.slackAccounts.size(), 1u);
-    EXPECT_EQ(inputs.state.discardedSelfSnapshots, (std::vector<std::string>{"T1"}));
-    EXPECT_FALSE(inputs.state.state.record("T1").hasSnapshot());
     EXPECT_EQ(inputs.genreCache.entries.size(), 1u);
-    EXPECT_EQ(inputs.now, kNow);
-}
-
-TEST(DoctorCommand, MissingFilesAreReportedAndNothingIsWritten) {
-    testing::TemporaryFolder parent;
-    const std::filesystem::path folder = parent / "Nimbrel";
-    const DoctorInputs inputs = gatherDoctorInputs(AppFolder(folder), kNow);
-    EXPECT_FALSE(std::filesystem::exists(folder)) << "the doctor only looks";
-    ASSERT_EQ(inputs.files.size(), 3u);
-    EXPECT_EQ(inputs.files[0].name, "config.json");
-    EXPECT_EQ(inputs.files[1].name, "state.json");
-    EXPECT_EQ(inputs.files[2].name, "genre-cache.json");
-    for (const DoctorFile& file : inputs.files) {
-        EXPECT_EQ(file.condition, DoctorFile::Condition::missing) << file.name;
-    }
-    EXPECT_EQ(inputs.config, builtInConfig().value());
-    EXPECT_EQ(inputs.configOrigin, "the built-in vibes: config.json does not exist yet");
-    EXPECT_EQ(inputs.state.state, AppState());
-}
-
-TEST(DoctorCommand, UnreadableFilesSayWhy) {
-    testing::TemporaryFolder folder;
-    testing::writeBytes(folder / "config.json", R"({"vibes": [{"name": "No emoji", "status_text": "x"}]})");
-    testing::writeBytes(folder / "state.json", "{");
-    testing::writeBytes(folder / "genre-cache.json", R"({"entries": {"a": {}}})");
-    const DoctorInputs inputs = gatherDoctorInputs(AppFolder(folder.path()), kNow);
-    ASSERT_EQ(inputs.files.size(), 3u);
-    for (const DoctorFile& file : inputs.files) {
-        EXPECT_EQ(file.condition, DoctorFile::Condition::unreadable) << file.name;
-    }
-    EXPECT_EQ(inputs.files[0].problem, "vibes[0].status_emoji: required text is missing");
-    EXPECT_EQ(inputs.files[1].problem, "line 1, column 2: not valid JSON (unexpected end of input; expected string "
-                                       "literal)");
-    EXPECT_EQ(inputs.files[2].problem, "entries.a.storedAt: required text is missing");
-    EXPECT_EQ(inputs.config, builtInConfig().value());
-    EXPECT_EQ(inputs.configOrigin, "the built-in vibes, which the program uses while config.json is unreadable");
-    EXPECT_EQ(testing::readBytes(folder / "state.json"), "{") << "the doctor never rewrites a file";
-}
-
-TEST(DoctorCommand, PrintsTheRecordsAsJson) {
-    testing::TemporaryFolder folder;
-    testing::ScopedEnvironment home("NIMBREL_HOME", folder.path().string());
-    testing::writeBytes(folder / "config.json", kConfig);
-    testing::writeBytes(folder / "state.json", R"({"workspaces": {"T1": {"last_set_by_us": true,
-        "last_set_text": "Focusing", "last_set_emoji": ":headphones:", "saved_text": "Focusing",
-        "saved_emoji": ":headphones:", "saved_at": 762541445}, "T2": {"is_yielded": true, "saved_text": "Lunch",
-        "saved_emoji": "", "saved_at": 762541445}}, "recently_set_texts": ["Focusing"],
-        "recently_set_emoji": [":headphones:"]})");
 
     const testing::CommandResult result = testing::runInProcess(runDoctor, {"--json"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     const nlohmann::json json = nlohmann::json::parse(result.out);
     EXPECT_EQ(json.at("folder"), folder.path().string());
-    EXPECT_EQ(json.at("workspaces"), nlohmann::json::parse(R"({
-        "T1": {"last_set_by_us": true, "last_set_text": "Focusing", "last_set_emoji": ":headphones:",
-               "is_yielded": false},
-        "T2": {"last_set_by_us": false, "is_yielded": true, "saved_text": "Lunch", "saved_emoji": "",
-               "saved_at": 762541445.0}})"));
-    EXPECT_EQ(json.at("recently_set"), nlohmann::json::parse(R"([{"text": "Focusing", "emoji": ":headphones:"}])"));
-    EXPECT_EQ(json.at("genre_cache"), nlohmann::json::parse(R"({"entries": 0, "fresh": 0, "observed_genres": []})"));
+    EXPECT_EQ(json.at("workspaces").at("T1"), nlohmann::json::parse(R"({"last_set_by_us": true,
+        "last_set_text": "Focusing", "last_set_emoji": ":headphones:", "is_yielded": false})"));
+    EXPECT_EQ(json.at("workspaces").at("T2").at("saved_text"), "Lunch");
+    EXPECT_EQ(json.at("genre_cache").at("entries"), 1);
     EXPECT_EQ(json.at("discarded_self_snapshots"), nlohmann::json::parse(R"(["T1"])"));
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"config.json", "state.json"})) << "nothing is written";
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"config.json", "genre-cache.json", "state.json"}));
+}
+
+// The doctor only looks: missing or broken files are described, never created or rewritten.
+TEST(DoctorCommand, MissingAndUnreadableFilesSayWhyAndNothingIsWritten) {
+    testing::TemporaryFolder parent;
+    const std::filesystem::path missing = parent / "Nimbrel";
+    const DoctorInputs none = gatherDoctorInputs(AppFolder(missing), kNow);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    for (const DoctorFile& file : none.files) {
+        EXPECT_EQ(file.condition, DoctorFile::Condition::missing) << file.name;
+    }
+    EXPECT_EQ(none.config, builtInConfig().value());
+    EXPECT_EQ(none.configOrigin, "the built-in vibes: config.json does not exist yet");
+
+    testing::TemporaryFolder folder;
+    writeBytes(folder / "config.json", R"({"vibes": [{"name": "No emoji", "status_text": "x"}]})");
+    writeBytes(folder / "state.json", "{");
+    writeBytes(folder / "genre-cache.json", R"({"entries": {"a": {}}})");
+    const DoctorInputs broken = gatherDoctorInputs(AppFolder(folder.path()), kNow);
+    const std::pair<std::string, std::string> expected[] = {
+        {"config.json", "vibes[0].status_emoji: required text is missing"},
+        {"state.json", "line 1, column 2: not valid JSON (unexpected end of input; expected string literal)"},
+        {"genre-cache.json", "entries.a.storedAt: required text is missing"},
+    };
+    ASSERT_EQ(broken.files.size(), 3u);
+    for (std::size_t index = 0; index < 3; ++index) {
+        EXPECT_EQ(broken.files[index].name, expected[index].first);
+        EXPECT_EQ(broken.files[index].condition, DoctorFile::Condition::unreadable);
+        EXPECT_EQ(broken.files[index].problem, expected[index].second);
+    }
+    EXPECT_EQ(broken.configOrigin, "the built-in vibes, which the program uses while config.json is unreadable");
+    EXPECT_EQ(testing::readBytes(folder / "state.json"), "{");
 }
 
 TEST(DoctorCommand, TextAndUsage) {
@@ -117,16 +96,13 @@ TEST(DoctorCommand, TextAndUsage) {
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(text.out.starts_with("Nimbrel doctor\n\nFiles in " + folder.path().string())) << text.out;
     EXPECT_NE(text.out.find("  state.json: missing"), std::string::npos) << text.out;
-
-    const testing::CommandResult help = testing::runInProcess(runDoctor, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, DoctorCommand::kHelp);
-
-    const testing::CommandResult wrong = testing::runInProcess(runDoctor, {"--jsn"});
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_TRUE(wrong.err.starts_with("nimbrel doctor: ")) << wrong.err;
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(testing::runInProcess(runDoctor, {"extra"}).status, 2);
+    EXPECT_EQ(testing::runInProcess(runDoctor, {"--help"}).out, DoctorCommand::kHelp);
+    for (const char* wrong : {"--jsn", "extra"}) {
+        const testing::CommandResult result = testing::runInProcess(runDoctor, {wrong});
+        EXPECT_EQ(result.status, DoctorCommand::kExitUsage);
+        EXPECT_TRUE(result.err.starts_with("nimbrel doctor: ")) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
 }
 
 } // namespace

@@ -35,26 +35,13 @@ TEST(DoctorReport, FinishExplanations) {
         bool discarded;
         std::string expected;
     };
-    StatusOwnershipRecord yielded = ownedWith(std::nullopt, kNow);
-    yielded.yield(kLunch, kNow - hours(1));
     StatusOwnershipRecord undated = ownedWith(std::nullopt, kNow);
     undated.savedText = "Lunch";
     const std::string cleared = "When the music stops the status is cleared: ";
     const std::vector<Row> rows = {
-        {"leave", WhenMusicStops::leave, ownedWith(kLunch, kNow - hours(1)), false,
-         "When the music stops nothing changes: “When music stops” is set to leave the status."},
-        {"yielded", WhenMusicStops::restore, yielded, false,
-         "When the music stops nothing changes: Nimbrel is standing by because the status was changed elsewhere."},
-        {"empty record", WhenMusicStops::restore, StatusOwnershipRecord(), false,
-         "When the music stops nothing changes: Nimbrel holds no status here (it has not set one since it last "
-         "handed the status back)."},
-        {"clear", WhenMusicStops::clear, ownedWith(kLunch, kNow - hours(1)), false,
-         "When the music stops the status is cleared (“When music stops” is set to clear)."},
         {"restore", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(1)), false,
          "When the music stops Nimbrel puts back “Lunch” :fork_and_knife: (expires 2025-03-01T23:04:05Z) (saved "
          "2025-03-01T17:04:05Z; restorable until 2025-03-02T05:04:05Z)."},
-        {"nothing saved", WhenMusicStops::restore, ownedWith(std::nullopt, kNow), false,
-         cleared + "no status was saved before Nimbrel took over (there was none, or it was one of Nimbrel’s own)."},
         {"own snapshot dropped", WhenMusicStops::restore, ownedWith(std::nullopt, kNow), true,
          cleared + "the saved status was one of Nimbrel’s own, so it was dropped when the state was loaded."},
         {"too old", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(13)), false,
@@ -62,8 +49,6 @@ TEST(DoctorReport, FinishExplanations) {
         {"future", WhenMusicStops::restore, ownedWith(kLunch, kNow + hours(2)), false,
          cleared + "the saved status is dated in the future (the clock may have been changed; saved "
                    "2025-03-01T20:04:05Z)."},
-        {"blank", WhenMusicStops::restore, ownedWith(SlackStatus{" ", "", 0}, kNow - hours(1)), false,
-         cleared + "the saved status was empty."},
         {"expired", WhenMusicStops::restore, ownedWith(SlackStatus{"Lunch", "", 1'740'850'000}, kNow - hours(1)), false,
          cleared + "the saved status expired at 2025-03-01T17:26:40Z."},
         {"expired long ago, beyond the clock's range", WhenMusicStops::restore,
@@ -137,37 +122,16 @@ DoctorInputs sampleInputs() {
     return inputs;
 }
 
-TEST(DoctorReport, JsonForm) {
-    const nlohmann::json expected = nlohmann::json::parse(R"({
-        "folder": "/home/someone/.config/Nimbrel",
-        "workspaces": {
-            "T1": {"last_key": "key-1", "last_set_by_us": true, "saved_text": "Lunch",
-                   "saved_emoji": ":fork_and_knife:", "saved_expiration": 1740870245, "saved_at": 762541445.0,
-                   "last_set_text": "Song — Artist", "last_set_emoji": ":headphones:", "is_yielded": false},
-            "T9": {"last_set_by_us": false, "is_yielded": false}
-        },
-        "recently_set": [{"text": "Song — Artist", "emoji": ":headphones:"}],
-        "genre_cache": {"entries": 3, "fresh": 2, "observed_genres": ["Alternative", "Rock"]},
-        "discarded_self_snapshots": ["T9"]
-    })");
-    EXPECT_EQ(DoctorReport::json(sampleInputs()), expected);
-}
-
 TEST(DoctorReport, TextNamesFilesWorkspacesAndWhatHappensNext) {
     const std::string text = DoctorReport::text(sampleInputs());
     for (const std::string& expected : {
-             std::string("Files in /home/someone/.config/Nimbrel"),
              std::string("  genre-cache.json: unreadable — line 1, column 1: the document is empty"),
-             std::string("When music stops: restore (Restore my previous status)"),
              std::string("Workspaces: Acme (T1, posting on), U2 (T2, posting off)"),
              std::string("  Acme (T1)\n    Status up: Nimbrel’s — it last set “Song — Artist” :headphones:"),
-             std::string("Saved status: “Lunch” :fork_and_knife: (expires 2025-03-01T23:04:05Z), saved "
-                         "2025-03-01T17:04:05Z, restorable until 2025-03-02T05:04:05Z"),
              std::string("When the music stops Nimbrel puts back “Lunch”"),
              std::string("  U2 (T2)\n    No record yet: Nimbrel has not written to this workspace"),
              std::string("  T9 (not in the configuration)"),
              std::string("Saved status: none (one of Nimbrel’s own was dropped at loading)"),
-             std::string("  1. “Song — Artist” :headphones:"),
              std::string("Genre cache: 3 entries, 2 fresh\n  Observed genres: Alternative, Rock"),
          }) {
         EXPECT_NE(text.find(expected), std::string::npos) << "missing: " << expected << "\nin:\n" << text;

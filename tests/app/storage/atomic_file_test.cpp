@@ -22,35 +22,24 @@ mode_t modeOf(const std::filesystem::path& path) {
     return status.st_mode & 07777;
 }
 
-std::string readError(const std::filesystem::path& path, std::size_t limit = kLimit) {
-    const FileReadResult result = AtomicFile::read(path, limit);
-    const FileError* error = std::get_if<FileError>(&result);
-    return error != nullptr ? error->explanation() : "read";
-}
-
-TEST(AtomicFileWrite, ReplacesWithExactlyTheBytesAndLeavesNoTemporary) {
+// A new file is private; an existing file keeps its mode; no temporary is left behind.
+TEST(AtomicFileWrite, ReplacesWithExactlyTheBytes) {
     TemporaryFolder folder;
     const std::filesystem::path file = folder / "config.json";
-    const std::string first("{\n  \"a\": \"caf\u00E9\"\n}\0tail", 24);
-    for (const std::string& bytes : {first, std::string("{}"), std::string(), std::string(3 * 1024 * 1024, 'x')}) {
+    const mode_t previous = ::umask(022);
+    for (const std::string& bytes : {std::string("{\n\0tail", 7), std::string(), std::string(3 * 1024 * 1024, 'x')}) {
         EXPECT_EQ(AtomicFile::write(file, bytes), std::nullopt);
         EXPECT_EQ(readBytes(file), bytes);
     }
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"config.json"});
-}
-
-TEST(AtomicFileWrite, ANewFileIsPrivateAndAnExistingFileKeepsItsMode) {
-    TemporaryFolder folder;
-    const mode_t previous = ::umask(022);
-    EXPECT_EQ(AtomicFile::write(folder / "new.json", "{}"), std::nullopt);
     EXPECT_EQ(AtomicFile::create(folder / "created.json", "{}"), std::nullopt);
     writeBytes(folder / "shared.json", "old");
     ::chmod((folder / "shared.json").c_str(), 0644);
     EXPECT_EQ(AtomicFile::write(folder / "shared.json", "new"), std::nullopt);
     ::umask(previous);
-    EXPECT_EQ(modeOf(folder / "new.json"), 0600u);
+    EXPECT_EQ(modeOf(file), 0600u);
     EXPECT_EQ(modeOf(folder / "created.json"), 0600u);
     EXPECT_EQ(modeOf(folder / "shared.json"), 0644u);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"config.json", "created.json", "shared.json"}));
 }
 
 TEST(AtomicFileWrite, AFailureLeavesTheOldFileAndNamesTheFileAskedFor) {
@@ -77,8 +66,6 @@ TEST(AtomicFileWrite, WritesThroughSymbolicLinksToTheFinalTarget) {
     // Dangling at first: the first write creates the file the link points at.
     EXPECT_EQ(AtomicFile::write(folder / "chain.json", "one"), std::nullopt);
     EXPECT_EQ(AtomicFile::write(folder / "relative.json", "two"), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "relative.json"));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "chain.json"));
     EXPECT_EQ(readBytes(folder / "dotfiles" / "nimbrel.json"), "two");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"chain.json", "dotfiles", "relative.json"}));
     EXPECT_EQ(AtomicFile::finalTarget(folder / "chain.json"), folder / "dotfiles/nimbrel.json");
@@ -99,7 +86,7 @@ TEST(AtomicFileCreate, CreatesThroughALinkButNeverReplacesAnything) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.json", "target.json"}));
 }
 
-TEST(AtomicFileKeepAside, AFileGetsASecondNameAnythingElseMovesAside) {
+TEST(AtomicFileKeepAside, ALinkedFileGetsASecondNameAndATakenNameIsRefused) {
     TemporaryFolder folder;
     writeBytes(folder / "real.json", "{ broken");
     std::filesystem::create_symlink("real.json", folder / "config.json");
@@ -108,40 +95,47 @@ TEST(AtomicFileKeepAside, AFileGetsASecondNameAnythingElseMovesAside) {
     EXPECT_EQ(readBytes(folder / "kept"), "{ broken");
     EXPECT_EQ(readBytes(folder / "real.json"), "{}");
 
-    std::filesystem::create_directory(folder / "state.json");
-    writeBytes(folder / "state.json" / "precious", "user data");
-    EXPECT_EQ(AtomicFile::keepAside(folder / "state.json", folder / "kept-folder"), std::nullopt);
-    EXPECT_EQ(readBytes(folder / "kept-folder" / "precious"), "user data");
-    EXPECT_FALSE(std::filesystem::exists(folder / "state.json"));
-
     const std::optional<FileError> taken = AtomicFile::keepAside(folder / "config.json", folder / "kept");
     ASSERT_TRUE(taken);
     EXPECT_TRUE(taken->isAlreadyThere());
     EXPECT_TRUE(AtomicFile::keepAside(folder / "absent.json", folder / "kept2").has_value());
 }
 
+// A named pipe would block a plain open forever; a link to /dev/zero would never end.
 TEST(AtomicFileRead, ReadsARegularFileOrSaysWhyNot) {
     TemporaryFolder folder;
-    const std::string bytes("a\0b\xFF", 4);
-    writeBytes(folder / "file", bytes);
-    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "file", kLimit)), bytes);
+    constexpr std::size_t kMebibyte = 1024 * 1024;
+    writeBytes(folder / "file", std::string("a\0b\xFF", 4));
     writeBytes(folder / "empty", "");
-    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "empty", kLimit)), "");
-    EXPECT_TRUE(std::get<FileError>(AtomicFile::read(folder / "absent", kLimit)).isNotFound());
-
-    // A named pipe would block a plain open forever; a link to /dev/zero would never end.
+    writeBytes(folder / "large", std::string(kLimit + 1, 'x'));
+    writeBytes(folder / "mebibytes", std::string(kMebibyte + 1, 'x'));
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", folder / "zero");
-    writeBytes(folder / "large", std::string(kLimit + 1, 'x'));
-    constexpr std::size_t kMebibyte = 1024 * 1024;
-    writeBytes(folder / "mebibytes", std::string(kMebibyte + 1, 'x'));
-    EXPECT_EQ(readError(folder / "fifo"), "it is a named pipe, not a file");
-    EXPECT_EQ(readError(folder / "zero"), "it is a device, not a file");
-    EXPECT_EQ(readError(folder.path()), "it is a folder, not a file");
-    EXPECT_EQ(readError(folder / "large"), "it is larger than 1024 bytes, more than Nimbrel ever writes there");
-    EXPECT_EQ(readError(folder / "mebibytes", kMebibyte),
-              "it is larger than 1 MiB, more than Nimbrel ever writes there");
-    EXPECT_EQ(std::get<std::string>(AtomicFile::read(folder / "large", kLimit + 1)).size(), kLimit + 1);
+    struct Case {
+        std::string name;
+        std::size_t limit;
+        std::string expected; // the bytes, or why not
+    };
+    const Case cases[] = {
+        {"file", kLimit, std::string("a\0b\xFF", 4)},
+        {"empty", kLimit, ""},
+        {"large", kLimit + 1, std::string(kLimit + 1, 'x')},
+        {"absent", kLimit,
+         "couldn\u2019t read \u201C" + (folder / "absent").string() + "\u201D: No such file or directory"},
+        {"fifo", kLimit, "it is a named pipe, not a file"},
+        {"zero", kLimit, "it is a device, not a file"},
+        {".", kLimit, "it is a folder, not a file"},
+        {"large", kLimit, "it is larger than 1024 bytes, more than Nimbrel ever writes there"},
+        {"mebibytes", kMebibyte, "it is larger than 1 MiB, more than Nimbrel ever writes there"},
+    };
+    for (const Case& c : cases) {
+        const FileReadResult result = AtomicFile::read(folder / c.name, c.limit);
+        const FileError* error = std::get_if<FileError>(&result);
+        EXPECT_EQ(error != nullptr ? (error->isNotFound() ? error->description() : error->explanation())
+                                   : std::get<std::string>(result),
+                  c.expected)
+            << c.name;
+    }
 }
 
 // A save killed mid-way leaves its temporary behind; only those of processes that are gone are removed.

@@ -38,33 +38,23 @@ VibeConfig edited() {
     return config;
 }
 
-TEST_F(ConfigStoreTest, AFirstStartWritesTheShippedDocumentByteForByte) {
+// A dotfiles checkout: config.json links to a file that does not exist yet; the link survives every write.
+TEST_F(ConfigStoreTest, AFirstStartWritesTheShippedDocumentByteForByteThroughALink) {
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(temporary / "dotfiles.json", file);
     ConfigStore store = makeStore();
     EXPECT_EQ(store.load(), builtInConfig().value());
-    EXPECT_EQ(readBytes(file), readBytes(NIMBREL_BUILT_IN_CONFIG_PATH));
+    EXPECT_EQ(readBytes(temporary / "dotfiles.json"), readBytes(NIMBREL_BUILT_IN_CONFIG_PATH));
     EXPECT_EQ(store.unreadable(), std::nullopt);
-    EXPECT_TRUE(log.lines.empty());
 
     EXPECT_EQ(store.save(edited()), std::nullopt);
-    EXPECT_EQ(readBytes(file), edited().encodedData());
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(readBytes(temporary / "dotfiles.json"), edited().encodedData());
     EXPECT_EQ(makeStore().load(), edited());
     EXPECT_TRUE(log.lines.empty());
 }
 
-// A dotfiles checkout: config.json links to a file that does not exist yet.
-TEST_F(ConfigStoreTest, AFirstStartThroughADanglingLinkCreatesItsTargetAndKeepsTheLink) {
-    std::filesystem::create_directories(folder);
-    std::filesystem::create_symlink(temporary / "dotfiles.json", file);
-    ConfigStore store = makeStore();
-    store.load();
-    EXPECT_TRUE(std::filesystem::is_symlink(file));
-    EXPECT_EQ(readBytes(temporary / "dotfiles.json"), readBytes(NIMBREL_BUILT_IN_CONFIG_PATH));
-    EXPECT_EQ(store.save(edited()), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_symlink(file));
-    EXPECT_EQ(readBytes(temporary / "dotfiles.json"), edited().encodedData());
-}
-
-TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouched) {
+TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouchedUntilMended) {
     struct Row {
         std::string text;
         UnreadableConfig why;
@@ -76,13 +66,19 @@ TEST_F(ConfigStoreTest, AnUnusableFileFallsBackQuietlyAndIsNotTouched) {
          {"", "it is larger than 8 MiB, more than Nimbrel ever writes there"}},
     };
     std::filesystem::create_directories(folder);
+    ConfigStore store = makeStore();
     for (const Row& row : rows) {
         writeBytes(file, row.text);
-        ConfigStore store = makeStore();
         EXPECT_EQ(store.load(), builtInConfig().value());
         EXPECT_EQ(store.unreadable(), row.why);
         EXPECT_EQ(readBytes(file), row.text);
     }
+    // A reload of a mended file forgets the old trouble: the next save keeps nothing aside.
+    writeBytes(file, R"({"theme": "emo"})");
+    EXPECT_EQ(store.load().themeID, "emo");
+    EXPECT_EQ(store.unreadable(), std::nullopt);
+    EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(folder / kKeptName));
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -99,32 +95,13 @@ TEST_F(ConfigStoreTest, TheFirstSaveAfterwardsKeepsTheUnusableFileOnceAndSaysWhy
     EXPECT_EQ(readBytes(kept), "{\n  \"theme\": \"plain\"\n  \"vibes\": []\n}");
     EXPECT_EQ(readBytes(file), edited().encodedData());
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].first, LogLevel::error);
-    EXPECT_TRUE(log.lines[0].second.starts_with(
-        "applyConfig: config.json could not be read (line 3, column 9: not valid JSON ("))
-        << log.lines[0].second;
-    EXPECT_TRUE(
-        log.lines[0].second.ends_with("), so it was kept as \u201C" + kept.string() + "\u201D before being replaced"))
+    EXPECT_TRUE(log.lines[0].second.starts_with("applyConfig: config.json could not be read (line 3, column 9: "))
         << log.lines[0].second;
     EXPECT_EQ(store.unreadable(), std::nullopt);
 
     // Exactly once: the next save just writes.
     EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
     EXPECT_EQ(log.lines.size(), 1u);
-}
-
-TEST_F(ConfigStoreTest, AReloadOfAMendedFileForgetsTheOldTrouble) {
-    std::filesystem::create_directories(folder);
-    writeBytes(file, "{ broken");
-    ConfigStore store = makeStore();
-    store.load();
-    ASSERT_TRUE(store.unreadable());
-    writeBytes(file, R"({"theme": "emo"})");
-    EXPECT_EQ(store.load().themeID, "emo");
-    EXPECT_EQ(store.unreadable(), std::nullopt);
-    EXPECT_EQ(store.save(VibeConfig{}), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(folder / kKeptName));
-    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST_F(ConfigStoreTest, FailuresToWriteAreLoggedAndTheBuiltInConfigurationServes) {
@@ -146,17 +123,9 @@ TEST_F(ConfigStoreTest, FailuresToWriteAreLoggedAndTheBuiltInConfigurationServes
 
 TEST_F(ConfigStoreTest, ReadingHasNoSideEffects) {
     const ConfigReading missing = ConfigStore::read(file);
-    EXPECT_FALSE(missing.file.isFound());
     EXPECT_EQ(missing.config, builtInConfig().value());
-    EXPECT_FALSE(std::filesystem::exists(folder));
     EXPECT_EQ(missing.failure(file), "couldn\u2019t read \u201C" + file.string() + "\u201D: No such file or directory");
-
-    std::filesystem::create_directories(folder);
-    writeBytes(file, R"({"sources": ["itunes"], "poll_seconds": 30})");
-    const ConfigReading reading = ConfigStore::read(file);
-    EXPECT_EQ(reading.config.pollSeconds, 30);
-    EXPECT_EQ(reading.report.notices.size(), 1u);
-    EXPECT_EQ(temporary.names(), std::vector<std::string>{"Nimbrel"});
+    EXPECT_TRUE(temporary.names().empty());
 }
 
 } // namespace
