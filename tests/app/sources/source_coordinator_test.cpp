@@ -119,11 +119,6 @@ TEST_F(SourceCoordinatorTest, TheFiveSecondLimitInRealTime) {
     const auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_GE(waited, 5000ms);
     EXPECT_LT(waited, 6500ms);
-    const auto lines = logLines();
-    EXPECT_NE(
-        std::find(lines.begin(), lines.end(),
-                  std::pair{LogLevel::error, std::string("SourceCoordinator: Spotify read timed out after 5.0s")}),
-        lines.end());
 }
 
 TEST_F(SourceCoordinatorTest, TheMainThreadAwaitsTheDriver) {
