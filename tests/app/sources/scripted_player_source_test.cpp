@@ -24,6 +24,12 @@ using ScriptedPlayerSourceTest = SourcesTest;
 TEST_F(ScriptedPlayerSourceTest, ReadingsOfAWellBehavedPlayer) {
     auto spotify = startedPlayer(QStringLiteral("spotify"));
     auto source = sourceFor(PlayerSourceID::spotify);
+    source->perform(PlayerCommand::next);
+    source->perform(PlayerCommand::previous);
+    source->perform(PlayerCommand::playPause);
+    EXPECT_EQ(spotify->run([](FakeMprisPlayer& p) { return p.receivedCommands(); }),
+              (QStringList{QStringLiteral("Next"), QStringLiteral("Previous"), QStringLiteral("PlayPause")}));
+
     const std::string permission = ScriptedPlayerSource::permissionDetail("Spotify");
     struct Case {
         const char* name;
@@ -65,12 +71,9 @@ TEST_F(ScriptedPlayerSourceTest, ReadingsOfAWellBehavedPlayer) {
         EXPECT_EQ(source->read(), c.expected) << c.name;
     }
     const auto lines = logLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        std::pair{LogLevel::error, std::string("Spotify: MPRIS error -1743: denied")}),
-              lines.end());
-    EXPECT_NE(
-        std::find(lines.begin(), lines.end(), std::pair{LogLevel::debug, std::string("Spotify: begin (thread=main)")}),
-        lines.end());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         std::pair{LogLevel::error, std::string("Spotify: MPRIS error -1743: denied")}),
+              1);
 }
 
 TEST_F(ScriptedPlayerSourceTest, NotRunningAsksNothing) {
@@ -93,39 +96,31 @@ TEST_F(ScriptedPlayerSourceTest, GarbageStillGivesAReading) {
         Properties properties;
         NowPlaying expected;
     };
+    const auto with = [](const QString& status, const QVariant& artist, const QVariant& title) {
+        return Properties{{kStatus, status}, {kMetadata, track(artist, title)}};
+    };
+    const QString on = QStringLiteral("Playing");
+    const QStringList a{QStringLiteral("A")};
+    const QString t = QStringLiteral("T");
     const Case cases[] = {
         {"status of the wrong type",
          {{kStatus, 3}},
          NowPlaying::error("Can't read Spotify: the player gave no PlaybackStatus")},
-        {"status of no MPRIS word",
-         {{kStatus, QStringLiteral("Buffering")},
-          {kMetadata, track(QStringList{QStringLiteral("A")}, QStringLiteral("T"))}},
+        {"status of no MPRIS word", with(QStringLiteral("Buffering"), a, t),
          NowPlaying::notPlaying("buffering", "A", "T")},
         {"metadata not a map",
-         {{kStatus, QStringLiteral("Playing")}, {kMetadata, QStringLiteral("nonsense")}},
+         {{kStatus, on}, {kMetadata, QStringLiteral("nonsense")}},
          NowPlaying::notPlaying("stopped", "", "")},
         {"metadata without title",
-         {{kStatus, QStringLiteral("Paused")},
-          {kMetadata, QVariantMap{{QStringLiteral("xesam:artist"), QStringList{QStringLiteral("A")}}}}},
+         {{kStatus, QStringLiteral("Paused")}, {kMetadata, QVariantMap{{QStringLiteral("xesam:artist"), a}}}},
          NowPlaying::notPlaying("paused", "", "")},
-        {"artist as one string",
-         {{kStatus, QStringLiteral("Playing")}, {kMetadata, track(QStringLiteral("Solo"), QStringLiteral("T"))}},
-         NowPlaying::playing("Solo", "T")},
-        {"artist as numbers",
-         {{kStatus, QStringLiteral("Playing")},
-          {kMetadata, track(QVariant::fromValue(QList<int>{1, 2}), QStringLiteral("T"))}},
-         NowPlaying::playing("", "T")},
-        {"title as invalid UTF-8 bytes",
-         {{kStatus, QStringLiteral("Playing")},
-          {kMetadata, track(QStringList{QStringLiteral("A")}, QByteArray("Caf\xC3(\xFF", 6))}},
+        {"artist as one string", with(on, QStringLiteral("Solo"), t), NowPlaying::playing("Solo", "T")},
+        {"artist as numbers", with(on, QVariant::fromValue(QList<int>{1, 2}), t), NowPlaying::playing("", "T")},
+        {"title as invalid UTF-8", with(on, a, QByteArray("Caf\xC3(\xFF", 6)),
          NowPlaying::playing("A", "Caf\xEF\xBF\xBD(\xEF\xBF\xBD")},
-        {"tabs cannot shift the fields",
-         {{kStatus, QStringLiteral("Playing")},
-          {kMetadata, track(QStringList{QStringLiteral("A\tB")}, QStringLiteral("T\tU"))}},
+        {"tabs cannot shift the fields", with(on, QStringList{QStringLiteral("A\tB")}, QStringLiteral("T\tU")),
          NowPlaying::playing("A B", "T\tU")},
-        {"10,000-character title",
-         {{kStatus, QStringLiteral("Playing")}, {kMetadata, track(QStringList{QStringLiteral("A")}, longTitle)}},
-         NowPlaying::playing("A", longTitle.toStdString())},
+        {"10,000-character title", with(on, a, longTitle), NowPlaying::playing("A", longTitle.toStdString())},
     };
     for (const Case& c : cases) {
         spotify->run([&](FakeMprisPlayer& p) {
@@ -210,16 +205,6 @@ TEST_F(ScriptedPlayerSourceTest, ArtworkByAddress) {
     EXPECT_EQ(source->artwork(), std::nullopt);
     spotify->play(QStringLiteral("A"), QStringLiteral("T"), QStringLiteral("https://open.spotify.com/image/ab67"));
     EXPECT_EQ(source->artwork(), (Artwork{Artwork::Url{"https://i.scdn.co/image/ab67"}}));
-}
-
-TEST_F(ScriptedPlayerSourceTest, TransportReachesThePlayer) {
-    auto spotify = startedPlayer(QStringLiteral("spotify"));
-    auto source = sourceFor(PlayerSourceID::spotify);
-    source->perform(PlayerCommand::next);
-    source->perform(PlayerCommand::previous);
-    source->perform(PlayerCommand::playPause);
-    EXPECT_EQ(spotify->run([](FakeMprisPlayer& p) { return p.receivedCommands(); }),
-              (QStringList{QStringLiteral("Next"), QStringLiteral("Previous"), QStringLiteral("PlayPause")}));
 }
 
 TEST_F(ScriptedPlayerSourceTest, Observing) {

@@ -11,7 +11,6 @@ TEST(SourcesSettings, RowStatusLines) {
         {NowPlaying::playing("Daft Punk", "Get Lucky"), "Playing Get Lucky — Daft Punk"},
         {NowPlaying::notPlaying("paused", "A", "T"), "Open, but paused."},
         {NowPlaying::error("Can't read Spotify: busy"), "Can't read Spotify: busy"},
-        {NowPlaying::notRunning(), "Not running."},
     };
     for (const auto& [reading, expected] : onCases) {
         EXPECT_EQ(SourcesSettings::statusLine(true, reading), expected);
@@ -43,11 +42,9 @@ TEST(SourcesSettings, ProbeFillsTheRows) {
     EXPECT_EQ(settings.checkButtonTitle(), "Check again");
     const auto rows = settings.rows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].title, "Spotify");
-    EXPECT_EQ(rows[0].status, "Off — Nimbrel won’t read this app.");
+    EXPECT_EQ(std::string(rows[0].title) + ": " + rows[0].status, "Spotify: Off — Nimbrel won’t read this app.");
+    EXPECT_EQ(std::string(rows[1].title) + ": " + rows[1].status, "Apple Music: Apple Music isn’t responding.");
     EXPECT_FALSE(rows[0].offersPermissionButton);
-    EXPECT_EQ(rows[1].title, "Apple Music");
-    EXPECT_EQ(rows[1].status, "Apple Music isn’t responding.");
     EXPECT_TRUE(rows[1].offersPermissionButton);
     settings.setEnabled(PlayerSourceID::spotify, true);
     EXPECT_EQ(settings.rows()[0].status, "Checking…");
