@@ -138,29 +138,20 @@ TEST(VibeEngineResolve, WeightedMethod) {
     }
 }
 
-TEST(VibeEngineResolve, ResultCarriesAFullCopyOfTheVibe) {
-    Vibe themed = vibe("T", {"jazz"});
+TEST(VibeEngineResolve, GenreNamesAndSingleGenresResolveToAFullCopyOfTheVibe) {
+    Vibe themed = vibe("A", {"dance"});
     themed.themeID = "dagger";
+    const VibeConfig config = configWith({themed, vibe("B", {"pop"})}, vibe("listening", {}));
     const std::optional<VibeResolution> resolution =
-        VibeEngine::resolve(configWith({themed}), std::vector<GenreTag>{{"Jazz", {}}}, "");
+        VibeEngine::resolve(config, std::vector<std::string>{"Pop", "Dance"}, "");
     ASSERT_TRUE(resolution);
     EXPECT_EQ(resolution->vibe, themed);
-}
-
-TEST(VibeEngineResolve, GenreNamesBecomeWeightlessTagsInOrder) {
-    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})});
-    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Pop", "Dance"}, "")), "A / dance");
     EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Synth", "Pop"}, "")), "B / pop");
-    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{}, "Dancer")), "A / name:dance");
-}
-
-TEST(VibeEngineVibeForGenre, SingleGenre) {
-    const Vibe listening = vibe("listening", {});
-    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})}, listening);
+    EXPECT_EQ(outcome(VibeEngine::resolve(configWith({themed}), std::vector<std::string>{}, "Dancer")),
+              "A / name:dance");
     EXPECT_EQ(outcome(VibeEngine::vibe("K-Pop", config)), "B / pop");
-    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", config)), "listening / <no hit>");
-    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({vibe("A", {"dance"})}))), "<none>");
     EXPECT_EQ(outcome(VibeEngine::vibe("", config)), "listening / <no hit>");
+    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({themed}))), "<none>");
 }
 
 // Vibes are tried in order, so a keyword that contains an earlier vibe's keyword can never win: the
