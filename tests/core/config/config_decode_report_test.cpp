@@ -70,14 +70,10 @@ TEST(ConfigDecodeReport, NoticesSayWhereWhatAndWhatHappensInstead) {
         const char* message;
     };
     const Row rows[] = {
-        {{Kind::unknownSource, "sources[1]", "winamp", ""},
-         R"(sources[1]: "winamp" is not a player Nimbrel knows (spotify, apple_music); it is ignored.)"},
         {{Kind::unknownTheme, "theme", "msn", "plain"},
          R"(theme: no theme has the id "msn"; "plain" is used instead.)"},
         {{Kind::legacyKeyUsed, "clear_when_paused", "false", "leave"},
          R"(clear_when_paused: a setting of an older layout; false here makes "when_music_stops" "leave", which the next save writes in its place.)"},
-        {{Kind::legacyKeyIgnored, "append_artist", "true", ""},
-         R"(append_artist: a setting of an older layout, ignored because "status_format" is set; the next save leaves it out.)"},
         {{Kind::unknownKey, "vibes[0].matches", "matches", ""},
          R"(vibes[0].matches: not a setting Nimbrel knows; it is ignored, and the next save leaves it out.)"},
         // Control characters and quotes in hand-edited values are shown escaped, not printed raw.

@@ -31,11 +31,14 @@ TEST(VibeConfigDecoding, WhenMusicStopsAndTheOlderSwitch) {
         WhenMusicStops expected;
     };
     const Row rows[] = {
-        {R"("when_music_stops": "restore")", WhenMusicStops::restore},
+        {R"("when_music_stops": "leave")", WhenMusicStops::leave},
         {R"("when_music_stops": "clear")", WhenMusicStops::clear},
         {R"("when_music_stops": "pause", "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("when_music_stops": "pause")", WhenMusicStops::restore},
+        // Values match exactly.
         {R"("when_music_stops": "Leave", "clear_when_paused": true)", WhenMusicStops::restore},
+        {R"("when_music_stops": " clear")", WhenMusicStops::restore},
+        {R"("when_music_stops": "restore\n", "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("when_music_stops": "", "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("clear_when_paused": false)", WhenMusicStops::leave},
         {R"("clear_when_paused": null)", WhenMusicStops::restore},
