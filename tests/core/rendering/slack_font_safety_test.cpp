@@ -31,10 +31,10 @@ TEST(SlackFontSafetyIsSafe, RangeBoundaries) {
 }
 
 TEST(SlackFontSafetyReason, FullwidthFormsHaveTheirOwn) {
-    for (const char32_t scalar : {0xFF00, 0xFF21, 0xFFEF}) {
+    for (const char32_t scalar : {U'\uFF00', U'\uFF21', U'\uFFEF'}) {
         EXPECT_EQ(SlackFontSafety::reason(scalar), SlackFontSafety::kFullwidthReason);
     }
-    for (const char32_t scalar : {0xFFF0, 0x1F3A7, 'A'}) { // meant for unsafe scalars, but total
+    for (const char32_t scalar : {U'\uFFF0', U'\U0001F3A7', U'A'}) { // meant for unsafe scalars, but total
         EXPECT_EQ(SlackFontSafety::reason(scalar), SlackFontSafety::kWebFontReason);
     }
 }
