@@ -38,8 +38,6 @@ VibeConfig configWithFormat(std::string format, std::string themeID = "plain") {
     return config;
 }
 
-// ---- Filling templates ------------------------------------------------------------------------------
-
 TEST(StatusTextFilled, PlaceholdersInOrder) {
     struct Case {
         std::string name;
@@ -50,10 +48,8 @@ TEST(StatusTextFilled, PlaceholdersInOrder) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"middle dot", "{vibe} \u00B7 {artist}", "Beats and bars", "Ames", "T", "Beats and bars \u00B7 Ames"},
         {"every placeholder", "{emoji} {vibe}: {track} ({artist})", "V", "A", "T", ":microphone: V: T (A)"},
         {"repeated", "{track}/{track}", "V", "A", "T", "T/T"},
-        {"no placeholders", "Just music", "V", "A", "T", "Just music"},
         {"case-sensitive tokens", "{Vibe} {TRACK} {other}", "V", "A", "T", "{Vibe} {TRACK} {other}"},
         {"status text receives the track", "{vibe}", "Now: {track}", "A", "T", "Now: T"},
         {"artist receives the emoji", "{artist}", "V", "DJ {emoji}", "T", "DJ :microphone:"},
@@ -68,11 +64,7 @@ TEST(StatusTextFilled, PlaceholdersInOrder) {
     }
 }
 
-// ---- Rendering: the rules on known cases ------------------------------------------------------------
-
 TEST(StatusTextRender, TemplatesAndThemes) {
-    EXPECT_EQ(StatusText::render(configWithFormat("{vibe} \u00B7 {artist}"), beats(), "Ames", "Song"),
-              "Beats and bars \u00B7 Ames");
     EXPECT_EQ(StatusText::render(configWithFormat(""), beats(), "Ames", "Song"), "Beats and bars");
     EXPECT_EQ(StatusText::render(configWithFormat("Just music", "dagger"), beats(), "Ames", "Song"),
               "\u2020 Just music \u2020");
@@ -149,8 +141,6 @@ TEST(StatusTextRender, DecorationOfAHundredOrMoreLeavesOnlyTheDecoration) {
     config.customThemes[0].suffix = std::string(45, '>');
     EXPECT_EQ(StatusText::render(config, beats(), "A", "T"), std::string(60, '<') + std::string(39, '>') + kEllipsis);
 }
-
-// ---- Rendering: invariants on generated inputs ------------------------------------------------------
 
 // Characters the generator builds texts from: letters, spaces, punctuation, emoji with and without
 // skin tones, flags, a ZWJ family, letters with combining marks, CJK and a fullwidth letter. "ß" is
