@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config/vibe_config.h"
+#include "tests/support/decode_failure.h"
 
 namespace nimbrel {
 namespace {
@@ -8,24 +9,15 @@ namespace {
 using Sources = std::vector<PlayerSourceID>;
 
 DecodeError decodeFailure(std::string_view text) {
-    try {
-        VibeConfig::decode(text);
-    } catch (const DecodeError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "decoded: " << text;
-    return DecodeError("", "");
+    return testing::decodeFailure([&] { VibeConfig::decode(text); });
 }
 
 Vibe vibe(std::string name, std::optional<std::string> themeID = std::nullopt) {
     return Vibe{std::move(name), "text", ":emoji:", {"rock"}, std::move(themeID)};
 }
 
-TEST(VibeConfigDecoding, AnEmptyObjectGivesTheFixedFallback) {
-    EXPECT_EQ(VibeConfig::decode("{}"), VibeConfig{});
-}
-
 TEST(VibeConfigDecoding, NullTakesTheDefaultLikeAnAbsentKey) {
+    EXPECT_EQ(VibeConfig::decode("{}"), VibeConfig{});
     const VibeConfig config = VibeConfig::decode(R"({"slack_accounts": null, "when_music_stops": null,
         "status_format": null, "theme": null, "custom_themes": null, "poll_seconds": null,
         "animate_menu_bar": null, "sources": null, "default_vibe": null, "vibes": null,
@@ -39,17 +31,16 @@ TEST(VibeConfigDecoding, WhenMusicStopsAndTheOlderSwitch) {
         WhenMusicStops expected;
     };
     const Row rows[] = {
-        {R"("when_music_stops": "restore")", WhenMusicStops::restore},
-        {R"("when_music_stops": "clear")", WhenMusicStops::clear},
         {R"("when_music_stops": "leave")", WhenMusicStops::leave},
+        {R"("when_music_stops": "clear")", WhenMusicStops::clear},
         {R"("when_music_stops": "pause", "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("when_music_stops": "pause")", WhenMusicStops::restore},
-        {R"("when_music_stops": "pause", "clear_when_paused": true)", WhenMusicStops::restore},
+        // Values match exactly.
         {R"("when_music_stops": "Leave", "clear_when_paused": true)", WhenMusicStops::restore},
+        {R"("when_music_stops": " clear")", WhenMusicStops::restore},
+        {R"("when_music_stops": "restore\n", "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("when_music_stops": "", "clear_when_paused": false)", WhenMusicStops::leave},
-        {R"("when_music_stops": null, "clear_when_paused": false)", WhenMusicStops::leave},
         {R"("clear_when_paused": false)", WhenMusicStops::leave},
-        {R"("clear_when_paused": true)", WhenMusicStops::restore},
         {R"("clear_when_paused": null)", WhenMusicStops::restore},
         // The newer key wins, and the older one is then not even read.
         {R"("when_music_stops": "clear", "clear_when_paused": false)", WhenMusicStops::clear},
@@ -73,9 +64,7 @@ TEST(VibeConfigDecoding, StatusFormatAndTheOlderArtistSwitch) {
         {R"("status_format": "", "append_artist": true)", "{vibe} \u00B7 {artist}"},
         {R"("status_format": "", "append_artist": false)", "{vibe}"},
         {R"("status_format": "")", "{vibe}"},
-        {R"("status_format": null, "append_artist": true)", "{vibe} \u00B7 {artist}"},
         {R"("append_artist": true)", "{vibe} \u00B7 {artist}"},
-        {R"("append_artist": false)", "{vibe}"},
         {R"("status_format": "x", "append_artist": "not a boolean")", "x"},
     };
     for (const Row& row : rows) {
@@ -95,11 +84,8 @@ TEST(VibeConfigDecoding, SourcesKeepTheFirstOfEachKnownPlayer) {
         {R"("sources": [])", {}},
         {R"("sources": ["apple_music", "winamp", "apple_music", "spotify"])",
          {PlayerSourceID::appleMusic, PlayerSourceID::spotify}},
-        {R"("sources": ["spotify"])", {PlayerSourceID::spotify}},
         {R"("sources": ["spotify", "spotify", "spotify"])", {PlayerSourceID::spotify}},
         {R"("sources": ["Spotify", "apple music", "itunes", ""])", {}},
-        {R"("sources": ["apple_music", "spotify", "apple_music"])",
-         {PlayerSourceID::appleMusic, PlayerSourceID::spotify}},
     };
     for (const Row& row : rows) {
         const std::string text = std::string("{") + row.members + "}";
@@ -114,12 +100,9 @@ TEST(VibeConfigDecoding, TheDefaultThemeMustNameAKnownTheme) {
     };
     const Row rows[] = {
         {R"("theme": "msn_nick")", "msn_nick"},
-        {R"("theme": "shrug")", "shrug"},
         // Listed in the shipped document's commentary, but there is no such built-in theme.
         {R"("theme": "msn")", "plain"},
-        {R"("theme": "nonexistent")", "plain"},
         {R"("theme": "Plain")", "plain"},
-        {R"("theme": "")", "plain"},
         {R"("theme": "mine", "custom_themes": [{"id": "mine", "name": "Mine"}])", "mine"},
         {R"("theme": "mine", "custom_themes": [{"id": "Mine", "name": "Mine"}])", "plain"},
         {R"("theme": "", "custom_themes": [{"id": "", "name": "Nameless"}])", ""},
@@ -169,22 +152,6 @@ TEST(VibeConfigDecoding, ScalarsAndUnknownKeys) {
 
     EXPECT_EQ(VibeConfig::decode(R"({"poll_seconds": 9223372036854775807})").pollSeconds, INT64_MAX);
     EXPECT_EQ(VibeConfig::decode(R"({"poll_seconds": -9223372036854775808})").pollSeconds, INT64_MIN);
-    EXPECT_EQ(VibeConfig::decode(R"({"poll_seconds": 30})").pollSeconds, 30);
-}
-
-TEST(VibeConfigDecoding, AccountsAndCustomThemesAreRead) {
-    const VibeConfig config = VibeConfig::decode(R"({
-        "slack_accounts": [{"team_name": "Q", "team_id": "T1", "user_id": "U1", "is_enabled": false}, {}],
-        "custom_themes": [{"id": "mine", "name": "Mine", "prefix": "[", "transform": "leet", "template": ""}]})");
-    ASSERT_EQ(config.slackAccounts.size(), 2u);
-    EXPECT_EQ(config.slackAccounts[0], (SlackAccount{"Q", "T1", "U1", {}, std::nullopt, false}));
-    EXPECT_EQ(config.slackAccounts[1], SlackAccount{});
-    ASSERT_EQ(config.customThemes.size(), 1u);
-    const StatusTheme& mine = config.customThemes[0];
-    EXPECT_EQ(mine.id, "mine");
-    EXPECT_EQ(mine.prefix, "[");
-    EXPECT_EQ(mine.transform, TextTransform::leet);
-    EXPECT_EQ(mine.templateText, std::optional<std::string>(""));
 }
 
 TEST(VibeConfigDecoding, WrongTypesAndMissingTextsFailTheDocumentSayingWhereAndWhy) {
@@ -202,40 +169,30 @@ TEST(VibeConfigDecoding, WrongTypesAndMissingTextsFailTheDocumentSayingWhereAndW
         {R"({"vibes": [{"status_text": "b", "status_emoji": "c"}]})", "vibes[0].name", "required text is missing"},
         {R"({"vibes": [{"name": null, "status_text": "b", "status_emoji": "c"}]})", "vibes[0].name",
          "expected text, found null"},
-        {R"({"vibes": [{"name": "a", "status_emoji": "c"}]})", "vibes[0].status_text", "required text is missing"},
         {R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": "c", "match": "rock"}]})", "vibes[0].match",
          "expected a list, found a string"},
         {R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": "c", "match": ["rock", 1]}]})",
          "vibes[0].match[1]", "expected text, found a whole number"},
-        {R"({"vibes": [{"name": "a", "status_text": "b", "status_emoji": "c", "theme": 5}]})", "vibes[0].theme",
-         "expected text, found a whole number"},
         {R"({"vibes": [null]})", "vibes[0]", "expected an object, found null"},
         {R"({"vibes": {"name": "a"}})", "vibes", "expected a list, found an object"},
         {R"({"default_vibe": "listening"})", "default_vibe", "expected an object, found a string"},
-        {R"({"default_vibe": {"name": "a", "status_text": "b"}})", "default_vibe.status_emoji",
-         "required text is missing"},
         {R"({"poll_seconds": "120"})", "poll_seconds", "expected a whole number, found a string"},
         {R"({"poll_seconds": 1.5})", "poll_seconds", "expected a whole number, found a number with a fraction"},
         {R"({"poll_seconds": 9223372036854775808})", "poll_seconds", "the number is too large"},
         {R"({"animate_menu_bar": "yes"})", "animate_menu_bar", "expected true or false, found a string"},
-        {R"({"animate_menu_bar": 0})", "animate_menu_bar", "expected true or false, found a whole number"},
         {R"({"sources": "spotify"})", "sources", "expected a list, found a string"},
         {R"({"sources": ["spotify", null]})", "sources[1]", "expected text, found null"},
-        {R"({"sources": ["spotify", ["apple_music"]]})", "sources[1]", "expected text, found a list"},
         {R"({"theme": 3})", "theme", "expected text, found a whole number"},
         {R"({"theme": null, "custom_themes": {}})", "custom_themes", "expected a list, found an object"},
         {R"({"custom_themes": [{"id": "x"}]})", "custom_themes[0].name", "required text is missing"},
         {R"({"when_music_stops": 1})", "when_music_stops", "expected text, found a whole number"},
         {R"({"when_music_stops": "pause", "clear_when_paused": "no"})", "clear_when_paused",
          "expected true or false, found a string"},
-        {R"({"clear_when_paused": 0})", "clear_when_paused", "expected true or false, found a whole number"},
         {R"({"status_format": false})", "status_format", "expected text, found true or false"},
         {R"({"status_format": "", "append_artist": "yes"})", "append_artist", "expected true or false, found a string"},
         {R"({"slack_accounts": [{}, {"is_enabled": "yes"}]})", "slack_accounts[1].is_enabled",
          "expected true or false, found a string"},
-        {R"({"slack_accounts": {}})", "slack_accounts", "expected a list, found an object"},
         {R"([])", "", "expected an object, found a list"},
-        {R"("config")", "", "expected an object, found a string"},
     };
     for (const Row& row : rows) {
         const DecodeError error = decodeFailure(row.text);
@@ -253,7 +210,6 @@ TEST(VibeConfigDecoding, OfSeveralFaultsTheFirstKeyInDecodingOrderIsReported) {
     const Row rows[] = {
         {R"({"vibes": 1, "slack_accounts": 1})", "slack_accounts"},
         {R"({"theme": 1, "vibes": 1})", "vibes"},
-        {R"({"vibes": 1, "default_vibe": 1})", "default_vibe"},
         {R"({"sources": 1, "poll_seconds": "x", "animate_menu_bar": 1})", "poll_seconds"},
         {R"({"custom_themes": 1, "status_format": 1, "when_music_stops": 1})", "when_music_stops"},
     };
@@ -271,7 +227,6 @@ TEST(VibeConfigDecoding, SyntaxErrorsNameLineAndColumn) {
         {"{\n  \"theme\": \"plain\",\n  \"vibes\": [\n    {\"name\": \"a\",}\n  ]\n}", "line 4, column 18"},
         {"{\n  \"theme\": \"plain\"\n  \"vibes\": []\n}", "line 3, column 9"},
         {"{\"status_format\": \"caf\u00E9 \U0001F3B6\" x}", "line 1, column 28"},
-        {"{\"theme\": \"plain\"", "line 1, column 18"},
     };
     for (const Row& row : rows) {
         const DecodeError error = decodeFailure(row.text);

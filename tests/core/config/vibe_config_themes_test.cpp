@@ -31,13 +31,8 @@ TEST(VibeConfigThemes, LookupIsExactAndBuiltInsWin) {
     EXPECT_EQ(config.theme("shrug"), StatusTheme::shrug());
     EXPECT_EQ(config.theme("mine"), custom("mine"));
     EXPECT_EQ(config.theme("Mine"), std::nullopt);
-    EXPECT_EQ(config.theme("msn"), std::nullopt);
     EXPECT_EQ(config.theme(""), std::nullopt);
-}
 
-TEST(VibeConfigThemes, DefaultThemeFallsBackToPlain) {
-    VibeConfig config;
-    config.customThemes = {custom("mine")};
     config.themeID = "mine";
     EXPECT_EQ(config.defaultTheme(), custom("mine"));
     config.themeID = "leet";
@@ -59,7 +54,6 @@ TEST(VibeConfigThemes, ResolvedThemeAndTemplate) {
         const char* expectedTemplate;
     };
     const Row rows[] = {
-        {"plain", std::nullopt, StatusTheme::plain(), "{vibe} \u00B7 {track}"},
         {"leet", std::nullopt, StatusTheme::leet(), "{vibe} \u00B7 {track}"},
         {"leet", "emo", StatusTheme::emo(), "{vibe} \u00B7 {track}"},
         {"leet", "templated", custom("templated", "{track} only"), "{track} only"},
@@ -70,7 +64,6 @@ TEST(VibeConfigThemes, ResolvedThemeAndTemplate) {
         // A vibe theme that is gone falls back to the default theme, and a missing default to plain.
         {"templated", "gone", custom("templated", "{track} only"), "{track} only"},
         {"gone", "gone too", StatusTheme::plain(), "{vibe} \u00B7 {track}"},
-        {"gone", std::nullopt, StatusTheme::plain(), "{vibe} \u00B7 {track}"},
     };
     for (const Row& row : rows) {
         config.themeID = row.defaultThemeID;

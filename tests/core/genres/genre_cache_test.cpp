@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/json/decode_error.h"
-#include "core/matching/artist_identity.h"
+#include "tests/support/decode_failure.h"
 
 namespace nimbrel {
 namespace {
@@ -24,7 +23,6 @@ TEST(GenreCache, KeyIsTheArtistIdentity) {
     // Collapsing white space comes before the article is dropped, so "the " alone is the word "the" and a key
     // like any other; only blank names have no key.
     EXPECT_EQ(GenreCache::key("the "), "the");
-    EXPECT_EQ(GenreCache::key("the "), ArtistIdentity::normalized("the "));
 }
 
 TEST(GenreCache, HitFoundUnderNormalisedNameUntilThirtyDays) {
@@ -70,8 +68,7 @@ TEST(GenreCache, FutureEntriesAreUnknownAndPruned) {
 
 TEST(GenreCache, EmptyKeysChangeNothing) {
     GenreCache cache;
-    cache.record("Pop", "   ", t);
-    cache.record("Pop", "\t\n", t);
+    cache.record("Pop", "\t\n ", t);
     cache.record("Pop", "", t);
     EXPECT_TRUE(cache.entries.empty());
     cache.record("Pop", "Someone", t);
@@ -94,20 +91,18 @@ TEST(GenreCache, PruneKeepsExactlyTheFresh) {
     EXPECT_EQ(keys, (std::vector<std::string>{"recent hit", "recent miss"}));
 }
 
-TEST(GenreCache, ObservedGenres) {
-    GenreCache cache;
-    cache.record("rock", "A", t);
-    cache.record("Alternative", "B", t);
-    cache.record("Rock", "C", t);
-    cache.record("rock", "D", t);
-    cache.record(std::nullopt, "E", t);
-    cache.record("Zydeco", "F", t - hours(24 * 365)); // stale entries still count
-    const std::vector<std::string> genres = cache.observedGenres();
-    ASSERT_EQ(genres.size(), 4u);
-    EXPECT_EQ(genres[0], "Alternative");
-    EXPECT_TRUE((genres[1] == "rock" && genres[2] == "Rock") || (genres[1] == "Rock" && genres[2] == "rock"));
-    EXPECT_EQ(genres[3], "Zydeco");
+// Many artists share few genres: each genre is listed once, in the user's order ignoring case. (How fast
+// this is for a large cache is measured by the observedGenres benchmark.)
+TEST(GenreCache, ObservedGenresEachOnceInCaseInsensitiveOrder) {
     EXPECT_TRUE(GenreCache().observedGenres().empty());
+    GenreCache cache;
+    const char* genres[] = {"rock", "Jazz", "Ambient", "Rock", "jazz"};
+    for (int artist = 0; artist < 1000; ++artist) {
+        cache.record(genres[artist % 5], "Artist " + std::to_string(artist), t);
+    }
+    cache.record(std::nullopt, "Unknown", t);
+    cache.record("Zydeco", "Stale", t - hours(24 * 365)); // stale entries still count
+    EXPECT_EQ(cache.observedGenres(), (std::vector<std::string>{"Ambient", "Jazz", "jazz", "Rock", "rock", "Zydeco"}));
 }
 
 TEST(GenreCacheJson, Layout) {
@@ -155,7 +150,6 @@ TEST(GenreCacheJson, Malformed) {
         {R"({"entries": []})", "entries"},
         {R"({"entries": {"a": {"genre": "Pop"}}})", "entries.a.storedAt"},
         {R"({"entries": {"a": {"storedAt": 5}}})", "entries.a.storedAt"},
-        {R"({"entries": {"a": {"storedAt": "yesterday"}}})", "entries.a.storedAt"},
         {R"({"entries": {"a": {"storedAt": "2025-03-01T18:04:05.250Z"}}})", "entries.a.storedAt"},
         {R"({"entries": {"a": {"storedAt": "2025-03-01T18:04:05Z", "genre": 3}}})", "entries.a.genre"},
         {R"({"entries": {"a": "Pop"}})", "entries.a"},
@@ -163,13 +157,9 @@ TEST(GenreCacheJson, Malformed) {
         {R"({"entries": {"a": {"storedAt": "1500-03-01T19:04:05Z"}}})", "entries.a.storedAt"},
     };
     for (const Row& row : rows) {
-        try {
-            (void)GenreCache::decode(row.document);
-            ADD_FAILURE() << row.document << " was read";
-        } catch (const DecodeError& error) {
-            if (!row.location.empty()) {
-                EXPECT_EQ(error.location(), row.location) << row.document;
-            }
+        const DecodeError error = testing::decodeFailure([&] { (void)GenreCache::decode(row.document); });
+        if (!row.location.empty()) {
+            EXPECT_EQ(error.location(), row.location) << row.document;
         }
     }
 }

@@ -24,12 +24,12 @@ VibeConfig configWith(std::vector<Vibe> vibes, std::optional<Vibe> defaultVibe =
     return config;
 }
 
-// The name of the chosen vibe and its hit, or "<none>".
+// The name of the chosen vibe and its hit, or "none".
 std::string outcome(const std::optional<VibeResolution>& resolution) {
     if (!resolution) {
-        return "<none>";
+        return "none";
     }
-    return resolution->vibe.name + " / " + resolution->hit.value_or("<no hit>");
+    return resolution->vibe.name + " / " + resolution->hit.value_or("-");
 }
 
 TEST(GenreTag, HashSeesAbsentWeightsAsDistinct) {
@@ -49,7 +49,7 @@ struct ResolveCase {
 TEST(VibeEngineResolve, FirstMatchMethod) {
     const Vibe dance = vibe("A", {"dance"});
     const Vibe pop = vibe("B", {"pop"});
-    const Vibe listening = vibe("listening", {});
+    const Vibe listening = vibe("L", {});
     const std::vector<ResolveCase> cases = {
         {"list order beats tag order", configWith({dance, pop}), {{"Pop", {}}, {"Dance", {}}}, "", "A / dance"},
         {"keyword capitals kept", configWith({vibe("H", {"Hip-Hop"})}), {{"Hip-Hop/Rap", {}}}, "", "H / Hip-Hop"},
@@ -59,31 +59,19 @@ TEST(VibeEngineResolve, FirstMatchMethod) {
          {{"Drum", {}}, {"Bass", {}}},
          "",
          "D / drum bass"},
-        {"keyword order inside a vibe",
-         configWith({vibe("R", {"art", "rock"})}),
-         {{"Prog-Rock/Art Rock", {}}},
-         "",
-         "R / art"},
+        {"keyword order", configWith({vibe("R", {"art", "rock"})}), {{"Prog-Rock/Art Rock", {}}}, "", "R / art"},
         {"empty keyword never matches", configWith({vibe("E", {""}), pop}), {{"Pop", {}}}, "", "B / pop"},
-        {"empty keyword with no tags", configWith({vibe("E", {""})}, listening), {}, "", "listening / <no hit>"},
-        {"artist name when no tag matches",
+        {"empty keyword with no tags", configWith({vibe("E", {""})}, listening), {}, "", "L / -"},
+        {"artist when no tag matches",
          configWith({dance, vibe("C", {"Orchestra"})}),
          {{"Jazz", {}}},
          "The Night ORCHESTRA",
          "C / name:Orchestra"},
         {"artist name with no tags", configWith({dance, pop}), {}, "Popstars", "B / name:pop"},
-        {"default vibe without a match",
-         configWith({dance}, listening),
-         {{"Jazz", {}}},
-         "Nobody",
-         "listening / <no hit>"},
-        {"no match and no default", configWith({dance}), {{"Jazz", {}}}, "Nobody", "<none>"},
-        {"empty vibe list goes to the default",
-         configWith({}, listening),
-         {{"Dance", {}}},
-         "Dance",
-         "listening / <no hit>"},
-        {"empty vibe list without a default", configWith({}), {{"Dance", {}}}, "Dance", "<none>"},
+        {"default without a match", configWith({dance}, listening), {{"Jazz", {}}}, "Nobody", "L / -"},
+        {"no match and no default", configWith({dance}), {{"Jazz", {}}}, "Nobody", "none"},
+        {"no vibes: the default", configWith({}, listening), {{"Dance", {}}}, "Dance", "L / -"},
+        {"empty vibe list without a default", configWith({}), {{"Dance", {}}}, "Dance", "none"},
         {"unicode lower-casing",
          configWith({vibe("M", {"m\u00DASICA"})}),
          {{"M\u00FAsica Mexicana", {}}},
@@ -99,25 +87,17 @@ TEST(VibeEngineResolve, WeightedMethod) {
     const Vibe rock = vibe("A", {"rock"});
     const Vibe pop = vibe("B", {"pop"});
     const Vibe multi = vibe("M", {"indie", "folk"});
-    const Vibe listening = vibe("listening", {});
+    const Vibe listening = vibe("L", {});
     const std::vector<ResolveCase> cases = {
         {"highest score wins", configWith({rock, pop}), {{"Rock", 3}, {"Pop", 5}}, "", "B / pop"},
         {"tie goes to the earlier vibe", configWith({rock, pop}), {{"Rock", 4}, {"Pop", 4}}, "", "A / rock"},
-        {"scores of zero or less fall through to the artist",
+        {"scores <= 0 go to the artist",
          configWith({rock, pop}, listening),
          {{"Rock", 0}, {"Pop", -2}},
          "Pop Idols",
          "B / name:pop"},
-        {"weighted method never retries first-match",
-         configWith({rock, pop}, listening),
-         {{"Rock", -1}, {"Pop", 0}},
-         "",
-         "listening / <no hit>"},
-        {"weightless tag counts 0 but may set the hit",
-         configWith({multi}),
-         {{"Indie", {}}, {"Folk", 2}},
-         "",
-         "M / folk"},
+        {"no first-match retry", configWith({rock, pop}, listening), {{"Rock", -1}, {"Pop", 0}}, "", "L / -"},
+        {"weightless tag counts 0", configWith({multi}), {{"Indie", {}}, {"Folk", 2}}, "", "M / folk"},
         {"weighted tag first keeps the hit", configWith({multi}), {{"Folk", 2}, {"Indie", {}}}, "", "M / folk"},
         {"equal weights: earliest tag sets the hit", configWith({multi}), {{"Folk", 2}, {"Indie", 2}}, "", "M / folk"},
         {"strictly greater weight replaces the hit", configWith({multi}), {{"Folk", 1}, {"Indie", 2}}, "", "M / indie"},
@@ -138,29 +118,20 @@ TEST(VibeEngineResolve, WeightedMethod) {
     }
 }
 
-TEST(VibeEngineResolve, ResultCarriesAFullCopyOfTheVibe) {
-    Vibe themed = vibe("T", {"jazz"});
+TEST(VibeEngineResolve, GenreNamesAndSingleGenresResolveToAFullCopyOfTheVibe) {
+    Vibe themed = vibe("A", {"dance"});
     themed.themeID = "dagger";
+    const VibeConfig config = configWith({themed, vibe("B", {"pop"})}, vibe("L", {}));
     const std::optional<VibeResolution> resolution =
-        VibeEngine::resolve(configWith({themed}), std::vector<GenreTag>{{"Jazz", {}}}, "");
+        VibeEngine::resolve(config, std::vector<std::string>{"Pop", "Dance"}, "");
     ASSERT_TRUE(resolution);
     EXPECT_EQ(resolution->vibe, themed);
-}
-
-TEST(VibeEngineResolve, GenreNamesBecomeWeightlessTagsInOrder) {
-    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})});
-    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Pop", "Dance"}, "")), "A / dance");
     EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{"Synth", "Pop"}, "")), "B / pop");
-    EXPECT_EQ(outcome(VibeEngine::resolve(config, std::vector<std::string>{}, "Dancer")), "A / name:dance");
-}
-
-TEST(VibeEngineVibeForGenre, SingleGenre) {
-    const Vibe listening = vibe("listening", {});
-    const VibeConfig config = configWith({vibe("A", {"dance"}), vibe("B", {"pop"})}, listening);
+    EXPECT_EQ(outcome(VibeEngine::resolve(configWith({themed}), std::vector<std::string>{}, "Dancer")),
+              "A / name:dance");
     EXPECT_EQ(outcome(VibeEngine::vibe("K-Pop", config)), "B / pop");
-    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", config)), "listening / <no hit>");
-    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({vibe("A", {"dance"})}))), "<none>");
-    EXPECT_EQ(outcome(VibeEngine::vibe("", config)), "listening / <no hit>");
+    EXPECT_EQ(outcome(VibeEngine::vibe("", config)), "L / -");
+    EXPECT_EQ(outcome(VibeEngine::vibe("Jazz", configWith({themed}))), "none");
 }
 
 // Vibes are tried in order, so a keyword that contains an earlier vibe's keyword can never win: the

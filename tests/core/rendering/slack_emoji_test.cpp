@@ -16,8 +16,6 @@ std::string scalars(std::u32string_view codePoints) {
     return Utf8::encode(codePoints);
 }
 
-// ---- The tables -------------------------------------------------------------------------------------
-
 TEST(SlackEmojiTables, ShortcodesAreInComparisonFormWithAGlyph) {
     for (const auto& [shortcode, glyph] : SlackEmoji::knownShortcodes()) {
         EXPECT_EQ(SlackEmoji::normalize(shortcode), shortcode) << "not in comparison form: " << shortcode;
@@ -42,25 +40,14 @@ TEST(SlackEmojiTables, CuratedEntriesAreKnownAndGroupedByTabInTabOrder) {
     }
 }
 
-// ---- Normalising, glyphs and display ----------------------------------------------------------------
-
 TEST(SlackEmojiNormalize, Cases) {
     struct Case {
         std::string input;
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {" :ZAP: ", "zap"},
-        {"::", "::"},
-        {":a:", "a"},
-        {"::zap::", ":zap:"},
-        {"zap", "zap"},
-        {":zap", ":zap"},
-        {"", ""},
-        {"\t:Fire:\n", "fire"},
-        {":", ":"},
-        {":::", ":"},
-        {"\u00A0:Zap:\u2003", "zap"},
+        {" :ZAP: ", "zap"},     {":a:", "a"}, {"::zap::", ":zap:"},         {"zap", "zap"},
+        {"\t:Fire:\n", "fire"}, {":::", ":"}, {"\u00A0:Zap:\u2003", "zap"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SlackEmoji::normalize(c.input), c.expected) << "input: [" << c.input << "]";
@@ -70,11 +57,8 @@ TEST(SlackEmojiNormalize, Cases) {
 TEST(SlackEmojiGlyph, AliasesShareAGlyph) {
     EXPECT_EQ(SlackEmoji::glyph("thumbsup"), scalars(U"\U0001F44D"));
     EXPECT_EQ(SlackEmoji::glyph("+1"), scalars(U"\U0001F44D"));
-    EXPECT_EQ(SlackEmoji::glyph("boom"), scalars(U"\U0001F4A5"));
-    EXPECT_EQ(SlackEmoji::glyph("collision"), scalars(U"\U0001F4A5"));
     EXPECT_EQ(SlackEmoji::glyph(" :Fire: "), scalars(U"\U0001F525"));
     EXPECT_EQ(SlackEmoji::glyph(""), std::nullopt);
-    EXPECT_EQ(SlackEmoji::glyph("::"), std::nullopt);
     EXPECT_EQ(SlackEmoji::glyph(":my_custom:"), std::nullopt);
     EXPECT_EQ(SlackEmoji::glyph(":dancer:"), std::nullopt);
 }
@@ -89,7 +73,6 @@ TEST(SlackEmojiDisplay, Cases) {
         {":my_custom:", ":my_custom:"},
         {" :My_Custom: ", ":My_Custom:"},
         {scalars(U"\U0001F525"), scalars(U"\U0001F525")},
-        {"   ", ""},
         {"", ""},
         {"ZAP", scalars(U"\u26A1\uFE0F")},
     };
@@ -105,9 +88,7 @@ TEST(SlackEmojiMenuBarGlyph, Cases) {
     };
     const std::vector<Case> cases = {
         {"5", std::nullopt},
-        {"#", std::nullopt},
         {"", std::nullopt},
-        {"  ", std::nullopt},
         {"abc", std::nullopt},
         {":my_custom:", std::nullopt},
         {scalars(U"\u2600\uFE0F"), scalars(U"\u2600\uFE0F")},
@@ -121,8 +102,6 @@ TEST(SlackEmojiMenuBarGlyph, Cases) {
         EXPECT_EQ(SlackEmoji::menuBarGlyph(c.input), c.expected) << "input: [" << c.input << "]";
     }
 }
-
-// ---- Recognising shortcodes -------------------------------------------------------------------------
 
 TEST(SlackEmojiLooksLikeShortcode, Cases) {
     struct Case {
@@ -166,11 +145,9 @@ TEST(SlackEmojiCanonicalizing, Cases) {
         {"Energy :zap::fire: now", "Energy " + zap + fire + " now"},
         {"ratio 3:2 :nope: :zap:", "ratio 3:2 :nope: " + zap},
         {"12:30", "12:30"},
-        {"no colons at all", "no colons at all"},
         {":ZAP:", zap},
         {"::zap::", ":" + zap + ":"},
         {":zap", ":zap"},
-        {"zap:", "zap:"},
         {"::", "::"},
         {":my custom: :fire:", ":my custom: " + fire},
         {":+1: :-1:", scalars(U"\U0001F44D \U0001F44E")},
@@ -178,16 +155,11 @@ TEST(SlackEmojiCanonicalizing, Cases) {
         {"", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(c.input), c.expected) << "input: [" << c.input << "]";
+        const std::string once = SlackEmoji::canonicalizingShortcodes(c.input);
+        EXPECT_EQ(once, c.expected) << "input: [" << c.input << "]";
+        EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(once), once) << "not stable on its own output";
     }
 }
-
-TEST(SlackEmojiCanonicalizing, IsStableOnItsOwnOutput) {
-    const std::string once = SlackEmoji::canonicalizingShortcodes("Mood :Fire: :fire: :custom: 1:2:3");
-    EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(once), once);
-}
-
-// ---- The picker's search ----------------------------------------------------------------------------
 
 TEST(SlackEmojiEntryMatches, SearchesShortcodesAndAliases) {
     const auto matching = [](std::string_view query) {
@@ -201,10 +173,8 @@ TEST(SlackEmojiEntryMatches, SearchesShortcodesAndAliases) {
     };
     EXPECT_EQ(matching("JAZZ"), (std::vector<std::string>{"trumpet", "saxophone"}));
     EXPECT_EQ(matching("horn"), (std::vector<std::string>{"the_horns"}));
-    EXPECT_EQ(matching("sign_of"), (std::vector<std::string>{"the_horns"}));
     EXPECT_EQ(matching("  Party "), (std::vector<std::string>{"partying_face", "tada"}));
     EXPECT_EQ(matching("").size(), 52u);
-    EXPECT_EQ(matching(" \t").size(), 52u);
     EXPECT_TRUE(matching("zzzz").empty());
     // The glyph is not searched.
     EXPECT_TRUE(matching(scalars(U"\U0001F3A7")).empty());
