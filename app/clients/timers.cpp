@@ -2,6 +2,8 @@
 
 #include <QTimer>
 #include <cmath>
+#include <coroutine>
+#include <utility>
 
 namespace nimbrel {
 namespace {
@@ -29,17 +31,30 @@ private:
     std::shared_ptr<bool> m_firing;
 };
 
+// Only the waits someone feels need millisecond precision; the poll is a safety net that may be a second
+// late, and animation frames may slip by a few percent, which lets the system batch their wake-ups.
+Qt::TimerType timerType(TimerPurpose purpose) {
+    switch (purpose) {
+    case TimerPurpose::poll:
+        return Qt::VeryCoarseTimer;
+    case TimerPurpose::animationFrame:
+        return Qt::CoarseTimer;
+    default:
+        return Qt::PreciseTimer;
+    }
+}
+
 } // namespace
 
 Instant SystemTimers::now() const {
     return std::chrono::system_clock::now();
 }
 
-std::unique_ptr<TimerHandle> SystemTimers::start(std::chrono::milliseconds delay, TimerPurpose /*purpose*/,
+std::unique_ptr<TimerHandle> SystemTimers::start(std::chrono::milliseconds delay, TimerPurpose purpose,
                                                  std::function<void()> callback) {
     auto* timer = new QTimer();
     timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
+    timer->setTimerType(timerType(purpose));
     auto firing = std::make_shared<bool>(false);
     QObject::connect(timer, &QTimer::timeout, timer, [firing, callback = std::move(callback)] {
         *firing = true;
@@ -48,6 +63,49 @@ std::unique_ptr<TimerHandle> SystemTimers::start(std::chrono::milliseconds delay
     });
     timer->start(delay);
     return std::make_unique<QtTimerHandle>(timer, std::move(firing));
+}
+
+namespace {
+
+// Whichever of the work and the time limit comes first resumes the waiting coroutine, once.
+struct Race {
+    std::coroutine_handle<> waiting;
+    bool settled = false;
+    bool workFinished = false;
+
+    void settle() {
+        if (settled) {
+            return;
+        }
+        settled = true;
+        if (waiting) {
+            std::exchange(waiting, nullptr).resume();
+        }
+    }
+};
+
+struct RaceAwaiter {
+    std::shared_ptr<Race> race;
+    bool await_ready() const noexcept { return race->settled; }
+    void await_suspend(std::coroutine_handle<> handle) noexcept { race->waiting = handle; }
+    void await_resume() const noexcept {}
+};
+
+QCoro::Task<> runThenSettle(QCoro::Task<> work, std::shared_ptr<Race> race) {
+    co_await work;
+    race->workFinished = true;
+    race->settle();
+}
+
+} // namespace
+
+QCoro::Task<bool> finishesWithin(Timers& timers, std::chrono::milliseconds limit, QCoro::Task<> work) {
+    auto race = std::make_shared<Race>();
+    const std::unique_ptr<TimerHandle> deadline =
+        timers.start(limit, TimerPurpose::shutdownDeadline, [race] { race->settle(); });
+    runThenSettle(std::move(work), race);
+    co_await RaceAwaiter{race};
+    co_return race->workFinished;
 }
 
 std::chrono::milliseconds toMilliseconds(double seconds) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <qcoro/qcorotask.h>
+
 #include <chrono>
 #include <coroutine>
 #include <functional>
@@ -9,8 +11,23 @@
 
 namespace nimbrel {
 
-/// Why a client waits. Tests use it to let retry waits pass at once while a deadline waits for them.
-enum class TimerPurpose { requestDeadline, retryWait, delayedSave };
+/// Why the program waits. Tests use it to let retry waits pass at once while a deadline waits for them; the
+/// real timers use it to choose how precisely to fire (a coarse timer lets the system batch wake-ups).
+enum class TimerPurpose {
+    requestDeadline,
+    retryWait,
+    delayedSave,
+    /// The quiet period after a player's change notification.
+    debounce,
+    /// The engine's safety-net poll (a fifth of its interval either way is fine).
+    poll,
+    /// The cat's animation frames.
+    animationFrame,
+    /// The retry of writes that pacing deferred.
+    deferredRetry,
+    /// The bound on how long stopping may take.
+    shutdownDeadline,
+};
 
 /// A started timer; destroying it cancels the timer if it has not fired.
 class TimerHandle {
@@ -63,6 +80,10 @@ private:
 inline SleepAwaiter sleepFor(Timers& timers, std::chrono::milliseconds delay, TimerPurpose purpose) {
     return {timers, delay, purpose};
 }
+
+/// Awaits `work` for at most `limit`: true when it finished in time. After a time-out the work goes on
+/// unawaited; whoever started it must keep what it uses alive or know that it checks.
+QCoro::Task<bool> finishesWithin(Timers& timers, std::chrono::milliseconds limit, QCoro::Task<> work);
 
 /// Seconds as milliseconds, rounded to the nearest and never negative.
 std::chrono::milliseconds toMilliseconds(double seconds);
