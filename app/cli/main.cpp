@@ -9,6 +9,7 @@
 #include "app/cli/preview_command.h"
 #include "app/log/app_log.h"
 #include "app/settings/user_defaults.h"
+#include "app/shell/headless_app.h"
 #include "app/storage/app_folder.h"
 
 namespace {
@@ -20,6 +21,7 @@ const Command kCommands[] = {
     {PreviewCommand::kName, PreviewCommand::kSummary, runPreview},
     {CheckConfigCommand::kName, CheckConfigCommand::kSummary, runCheckConfig},
     {DoctorCommand::kName, DoctorCommand::kSummary, runDoctor},
+    {nimbrel::HeadlessApp::kName, nimbrel::HeadlessApp::kSummary, nimbrel::HeadlessApp::run},
 };
 
 // The process's one application log, installed for as long as the process runs.

@@ -169,6 +169,12 @@ void installAppLog(AppLog* log) {
     g_installedLog.store(log);
 }
 
+void flushAppLog() {
+    if (AppLog* installed = g_installedLog.load()) {
+        installed->flush();
+    }
+}
+
 LogSink appLogSink() {
     return [](LogLevel level, std::string_view line) {
         log(line, level);

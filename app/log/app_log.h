@@ -83,6 +83,9 @@ private:
 /// and must uninstall before destroying it.
 void installAppLog(AppLog* log);
 
+/// Blocks until every line logged so far is in app.log; for a process about to end without unwinding.
+void flushAppLog();
+
 /// Writes a line to the installed application log; does nothing when none is installed.
 void log(std::string_view message, LogLevel level = LogLevel::info);
 
