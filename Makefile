@@ -2,7 +2,7 @@
 #   make run ARGS="preview --artist X --track Y"   build the program alone and run it
 #   make test                                       build and run every test (what CI runs)
 #   make check                                      the optimised build and its tests only
-.PHONY: deps run test check asan bench fuzz clean
+.PHONY: deps run test check asan bench bench-e2e fuzz clean
 
 FUZZ_SECONDS ?= 60
 
@@ -35,6 +35,13 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target nimbrel_bench
 	./build/release/bench/nimbrel_bench $(BENCH_ARGS)
+
+# The whole program against the fakes, on a private bus with a keyring: latency, bursts, wake-ups, memory.
+# About 8 minutes; BENCH_E2E_ARGS="--changes 3 --idle-seconds 10" for a quick look.
+bench-e2e: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target nimbrel_e2e_bench
+	./tests/support/run-in-session-bus.sh --keyring -- ./build/release/bench/e2e/nimbrel_e2e_bench $(BENCH_E2E_ARGS)
 
 fuzz: deps
 	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
