@@ -119,16 +119,18 @@ TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRest
     ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
     ASSERT_TRUE(program->waitForLog(EngineText::kReading, reads + 1));
 
-    // The music stops within the pacing window: the hand-back waits for the next slot, then puts the lunch
-    // status back with its expiry and clears the workspace that had none. Runs never overlap, so anything
-    // the same-track run had sent would sit before these.
+    // The music stops within the pacing window: the hand-back waits for the next slot, looks at what is up,
+    // then puts the lunch status back with its expiry and clears the workspace that had none. Runs never
+    // overlap, so anything the same-track run had sent would sit among these.
     ASSERT_TRUE(m_player->stop());
     ASSERT_TRUE(program->waitForLog(EngineText::restored(kOne.teamID), 1, 20s));
-    ASSERT_TRUE(waitUntil([&] { return m_slack->requestCount() >= before + 2; }, 10s));
-    const auto after = m_slack->requests();
-    ASSERT_EQ(after.size(), before + 2);
-    for (std::size_t index = before; index < after.size(); ++index) {
-        EXPECT_EQ(after[index].path, "/api/users.profile.set");
+    ASSERT_TRUE(waitUntil([&] { return sets(kTwo) == 2; }, 10s));
+    const auto all = m_slack->requests();
+    const std::vector<RecordedRequest> after(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    ASSERT_EQ(after.size(), 4U);
+    for (std::size_t index = 0; index < after.size(); ++index) {
+        EXPECT_EQ(after[index].header("Authorization"), "Bearer " + (index < 2 ? kOne : kTwo).token);
+        EXPECT_EQ(after[index].path, index % 2 == 0 ? "/api/users.profile.get" : "/api/users.profile.set");
     }
     const auto lunch = m_slack->profile(kOne.token);
     EXPECT_EQ(lunch->statusText, "Lunch");
