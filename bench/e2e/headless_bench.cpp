@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -67,20 +68,19 @@ std::string statusField(pid_t pid, const std::string& name) {
     return status.substr(start, status.find('\n', start) - start);
 }
 
-// Voluntary context switches of the main thread, and of all threads together.
-std::pair<long, long> voluntarySwitches(pid_t pid) {
-    const long main = std::atol(statusField(pid, "voluntary_ctxt_switches").c_str());
-    long all = 0;
+// Voluntary context switches of each thread of the process, by thread id.
+std::map<std::string, long> voluntarySwitches(pid_t pid) {
+    std::map<std::string, long> switches;
     const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
     std::error_code ignored;
     for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
         const std::string status = readWholeFile(task.path() / "status");
-        const auto at = status.find("voluntary_ctxt_switches:");
-        if (at != std::string::npos && (at == 0 || status[at - 1] == '\n')) {
-            all += std::atol(status.c_str() + at + 24);
+        const auto at = status.find("\nvoluntary_ctxt_switches:");
+        if (at != std::string::npos) {
+            switches[task.path().filename().string()] = std::atol(status.c_str() + at + 25);
         }
     }
-    return {main, all};
+    return switches;
 }
 
 double cpuSeconds(pid_t pid) {
@@ -171,6 +171,7 @@ public:
         std::printf("\n| Measure | p50 | p90 | max |\n|---|---|---|---|\n");
         std::printf("%s\n", row3("PropertiesChanged → users.profile.set, first workspace (ms)", m_first).c_str());
         std::printf("%s\n", row3("PropertiesChanged → users.profile.set, second workspace (ms)", m_second).c_str());
+        std::printf("%s\n", row3("first workspace's set → second workspace's get (ms)", m_betweenWorkspaces).c_str());
         std::printf("%s\n", row3("control call that changes the track (ms)", m_callTimes, 2).c_str());
         std::printf("\n| Measure | Value |\n|---|---|\n");
         std::printf("| track changes measured (7 s apart) | %zu of %d |\n", m_first.size(), m_options.changes);
@@ -226,6 +227,10 @@ private:
                     milliseconds(slackCalls(m_slack, kOne.token, "users.profile.set")[one].arrivedAt - changed));
                 m_second.push_back(
                     milliseconds(slackCalls(m_slack, kTwo.token, "users.profile.set")[two].arrivedAt - changed));
+                // From the first workspace's write to the second's read: the engine's own turn-around.
+                const auto reads = slackCalls(m_slack, kTwo.token, "users.profile.get");
+                m_betweenWorkspaces.push_back(milliseconds(
+                    reads.back().arrivedAt - slackCalls(m_slack, kOne.token, "users.profile.set")[one].arrivedAt));
             }
             std::this_thread::sleep_until(changed + kChangeGap);
         }
@@ -249,11 +254,28 @@ private:
                                          slackCalls(m_slack, kTwo.token, "users.profile.set").size() - two));
     }
 
+    // Samples every second, so that threads which come and go during the phase are counted too (from their
+    // first sample; a thread that lives less than a second between samples is missed).
     Idle idle(pid_t pid) const {
-        const auto [mainBefore, allBefore] = voluntarySwitches(pid);
-        std::this_thread::sleep_for(std::chrono::seconds{m_options.idleSeconds});
-        const auto [mainAfter, allAfter] = voluntarySwitches(pid);
-        return {m_options.idleSeconds / 60.0, mainAfter - mainBefore, allAfter - allBefore};
+        const long mainBefore = std::atol(statusField(pid, "voluntary_ctxt_switches").c_str());
+        std::map<std::string, std::pair<long, long>> seen; // thread → first and last count
+        const auto start = voluntarySwitches(pid);
+        for (const auto& [thread, count] : start) {
+            seen[thread] = {count, count};
+        }
+        const auto end = Clock::now() + std::chrono::seconds{m_options.idleSeconds};
+        while (Clock::now() < end) {
+            std::this_thread::sleep_for(1s);
+            for (const auto& [thread, count] : voluntarySwitches(pid)) {
+                seen.try_emplace(thread, 0, count).first->second.second = count;
+            }
+        }
+        const long mainAfter = std::atol(statusField(pid, "voluntary_ctxt_switches").c_str());
+        long all = 0;
+        for (const auto& [thread, counts] : seen) {
+            all += counts.second - counts.first;
+        }
+        return {m_options.idleSeconds / 60.0, mainAfter - mainBefore, all};
     }
 
     static void printIdle(const std::string& phase, const Idle& idle) {
@@ -269,6 +291,7 @@ private:
     std::vector<double> m_first;
     std::vector<double> m_second;
     std::vector<double> m_callTimes;
+    std::vector<double> m_betweenWorkspaces;
 };
 
 } // namespace
