@@ -1,11 +1,11 @@
 #pragma once
 
-#include <qcoro/qcorotask.h>
-
 #include <chrono>
 #include <coroutine>
 #include <functional>
 #include <memory>
+
+#include <qcoro/qcorotask.h>
 
 #include "core/time/instant.h"
 

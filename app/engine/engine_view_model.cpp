@@ -130,7 +130,8 @@ QCoro::Task<> EngineViewModel::handBack() {
     ++m_tasksInFlight;
     const std::weak_ptr<bool> alive = m_alive;
     if (m_isRunning) {
-        co_await qCoro(this, &EngineViewModel::runFinished);
+        auto runEnded = qCoro(this, &EngineViewModel::runFinished);
+        co_await runEnded;
     }
     if (alive.expired()) {
         co_return;
@@ -171,8 +172,8 @@ void EngineViewModel::scheduleDeferredRetry() {
     }
     const double seconds = std::chrono::duration<double>(*next - m_parts.timers->now()).count();
     const auto delay = std::max(static_cast<long long>(std::ceil(seconds)) + 1, 1LL);
-    m_retryTimer = m_parts.timers->start(std::chrono::seconds(delay), TimerPurpose::deferredRetry,
-                                         [this] { requestRun(); });
+    m_retryTimer =
+        m_parts.timers->start(std::chrono::seconds(delay), TimerPurpose::deferredRetry, [this] { requestRun(); });
     log(EngineText::retryScheduled(delay), LogLevel::debug);
 }
 
@@ -564,8 +565,7 @@ void EngineViewModel::setDevoState(DevoState state) {
     if (std::exchange(m_devoState, state) != state) {
         Q_EMIT devoStateChanged();
     }
-    const bool animates =
-        state == DevoState::playing && m_isObserving && m_config.animateMenuBar && !m_displayIsAsleep;
+    const bool animates = state == DevoState::playing && m_isObserving && m_config.animateMenuBar && !m_displayIsAsleep;
     if (!animates) {
         m_frameTimer.reset();
         return;
@@ -655,7 +655,8 @@ void EngineViewModel::refreshArtwork(const QString& key) {
 
 QCoro::Task<> EngineViewModel::refreshArtworkTask(QString key) {
     const std::weak_ptr<bool> alive = m_alive;
-    QFuture<std::optional<Artwork>> asking = m_parts.playerQueue->run([source = m_source] { return source->artwork(); });
+    QFuture<std::optional<Artwork>> asking =
+        m_parts.playerQueue->run([source = m_source] { return source->artwork(); });
     const std::optional<Artwork> artwork = co_await asking;
     if (alive.expired()) {
         co_return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <QFuture>
 #include <qcoro/qcorotask.h>
 
 #include "app/clients/genre_source.h"

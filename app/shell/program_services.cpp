@@ -47,7 +47,9 @@ EngineViewModel::Parts ProgramServices::engineParts() {
     genreOptions.timers = m_timers;
     genreOptions.cacheFolder = m_folder;
     parts.genres = std::make_unique<ITunesGenreClient>(std::move(genreOptions));
-    parts.readToken = [this](std::string teamID) { return m_tokenStore.read(std::move(teamID)); };
+    parts.readToken = [this](std::string teamID) {
+        return m_tokenStore.read(std::move(teamID));
+    };
     parts.makeClient = [session = m_slackSession](const std::string& token) {
         return std::make_shared<const SlackClient>(token, session, kSlackAttempts);
     };
