@@ -59,7 +59,6 @@ EngineViewModel::EngineViewModel(Parts parts, QObject* parent)
 }
 
 EngineViewModel::~EngineViewModel() {
-    *m_alive = false;
     if (m_isObserving) {
         m_source->stopObserving();
         if (m_parts.sleepWatcher) {
@@ -521,6 +520,12 @@ QCoro::Task<> EngineViewModel::performTask(PlayerCommand command) {
     if (!alive.expired()) {
         scheduleDebouncedRun();
     }
+}
+
+QCoro::Task<std::vector<std::pair<PlayerSourceID, NowPlaying>>> EngineViewModel::probeSources() {
+    QFuture<std::vector<std::pair<PlayerSourceID, NowPlaying>>> probing =
+        m_parts.playerQueue->run([source = m_source] { return source->readAll(); });
+    co_return co_await probing;
 }
 
 void EngineViewModel::loadMissingWorkspaceEmoji() {

@@ -140,6 +140,8 @@ public:
     /// Reads config.json again (after it was edited by hand) and applies it; an unusable file is reported
     /// and the configuration in force stays. Returns the problem, if any.
     std::optional<std::string> reloadConfig();
+    /// Every configured player's reading, for the Sources settings; read on the player queue.
+    QCoro::Task<std::vector<std::pair<PlayerSourceID, NowPlaying>>> probeSources();
     /// A transport command for the player.
     void perform(PlayerCommand command);
     /// Hands the statuses back (clear or restore) in every configured workspace.
@@ -229,7 +231,7 @@ private:
     bool m_rerunQueued = false;
     int m_tasksInFlight = 0;
     // Coroutines suspended on a player, a keyring or the network check this when they resume.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // declared last: gone first
 };
 
 } // namespace nimbrel

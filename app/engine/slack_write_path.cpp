@@ -28,9 +28,7 @@ double secondsBetween(Instant from, Instant to) {
 SlackWritePath::SlackWritePath(Environment environment)
     : m_environment(std::move(environment)) {}
 
-SlackWritePath::~SlackWritePath() {
-    *m_alive = false;
-}
+SlackWritePath::~SlackWritePath() = default;
 
 const SlackWorkspaceRuntime* SlackWritePath::runtime(std::string_view teamID) const {
     const auto found = m_runtimes.find(teamID);

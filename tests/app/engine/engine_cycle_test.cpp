@@ -220,6 +220,11 @@ TEST_F(EngineTest, TheCatDancesOnlyWhilePlayingAnimatedAndAwake) {
     engine->applyConfig(config, false);
     EXPECT_EQ(timers->pending(TimerPurpose::animationFrame), 1U);
 
+    screensAsleep(true);
+    EXPECT_EQ(timers->pending(TimerPurpose::animationFrame), 0U);
+    screensAsleep(false);
+    EXPECT_EQ(timers->pending(TimerPurpose::animationFrame), 1U);
+
     stopEngine();
     EXPECT_EQ(timers->pending(TimerPurpose::animationFrame), 0U);
 }

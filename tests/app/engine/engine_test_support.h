@@ -91,6 +91,13 @@ public:
     std::vector<std::string> observedGenres() const override { return {}; }
 };
 
+/// Screens the test puts to sleep and wakes.
+struct TestScreens final : ScreenSleepWatcher {
+    std::shared_ptr<Handler> handler = std::make_shared<Handler>();
+    void start(Handler onChange) override { *handler = std::move(onChange); }
+    void stop() override { *handler = nullptr; }
+};
+
 /// One workspace's Slack, in process: the status it holds, every call made, and failures or hangs the
 /// test asks for. Calls answer at once unless hung; hung calls resume (failing) on `releaseHung()`.
 class FakeWorkspace final : public SlackApi {
@@ -209,6 +216,13 @@ protected:
             return source;
         };
         parts.genres = std::unique_ptr<GenreSource>(new ForwardingGenres(genres));
+        auto screens = std::make_unique<TestScreens>();
+        screensAsleep = [handler = screens->handler](bool asleep) {
+            if (*handler) {
+                (*handler)(asleep);
+            }
+        };
+        parts.sleepWatcher = std::move(screens);
         parts.readToken = [this](std::string teamID) {
             SecretLookup lookup;
             if (tokens.contains(teamID)) {
@@ -271,6 +285,8 @@ protected:
     std::map<std::string, std::shared_ptr<FakeWorkspace>> slack;
     std::map<std::string, std::string> tokens;
     std::unique_ptr<EngineViewModel> engine;
+    /// Tells the engine the screens went to sleep (true) or woke (false).
+    std::function<void(bool)> screensAsleep;
 
 private:
     struct ForwardingGenres final : GenreSource {
