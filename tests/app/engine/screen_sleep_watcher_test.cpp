@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -191,7 +192,7 @@ TEST_F(ScreenSleepWatcherTest, StopSilencesAndStartingAgainAsksAgain) {
     EXPECT_TRUE(watcher->isAsleep());
 }
 
-TEST_F(ScreenSleepWatcherTest, SaverThatLeavesTheBusNoLongerCounts) {
+TEST_F(ScreenSleepWatcherTest, SaversThatLeaveOrComeLaterAreFollowed) {
     auto saver = std::make_unique<FakeBusParty>(DBusScreenSleepWatcher::kSaverEndpoints.front());
     saver->appear();
     start();
@@ -199,7 +200,13 @@ TEST_F(ScreenSleepWatcherTest, SaverThatLeavesTheBusNoLongerCounts) {
     expectCalls(*saver, {true});
     saver.reset();
     ASSERT_TRUE(processEventsUntil([&] { return calls.size() == 2; }));
-    EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+
+    // Active already when it appears, so only asking it can tell.
+    FakeBusParty later(DBusScreenSleepWatcher::kSaverEndpoints.front());
+    later.setActive(true);
+    later.appear();
+    ASSERT_TRUE(processEventsUntil([&] { return later.answered() == 1; }));
+    expectCalls(later, {true, false, true});
 }
 
 TEST_F(ScreenSleepWatcherTest, AbsentServicesAreNeitherErrorsNorChanges) {
