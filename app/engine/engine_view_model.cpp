@@ -116,6 +116,8 @@ QCoro::Task<> EngineViewModel::stop() {
     if (m_parts.sleepWatcher) {
         m_parts.sleepWatcher->stop();
     }
+    // A new start watches afresh, counting the screens awake until told otherwise.
+    setDisplayAsleep(false);
     setDevoState(m_devoState); // no longer observing: the frame timer stops
     const std::weak_ptr<bool> alive = m_alive;
     auto bounded = finishesWithin(*m_parts.timers, kStopLimit, handBack());
