@@ -589,7 +589,7 @@ public:
     SlackApi::Result<SlackStatus> read(int team) {
         Workspace& workspace = m_workspaces[team];
         m_call.readSucceeded = !chance(m_rng, m_rates.readFails);
-        if (!m_call.readSucceeded) {
+        if (!*m_call.readSucceeded) {
             workspace.readSinceWrite = Reading{};
             trace([&] { return "    " + std::string(kTeams[team]) + ": read fails"; });
             return ServiceError(TransportError{TransportError::Kind::connectionLost, "The connection was lost."});
@@ -1058,7 +1058,8 @@ std::string explain(std::uint32_t seed, const Violation& violation, const Histor
     out << "seed " << seed << ", step " << violation.step << ": invariant " << violation.invariant << " — "
         << violation.message << "\nreplay with NIMBREL_OWNERSHIP_MODEL_SEED=" << seed << "\nshortest history found ("
         << shortest.actions.size() << " steps), " << describe(shortest) << "trace:\n";
-    for (const std::string& line : replay(shortest, lie, true)->traceLines) {
+    const std::unique_ptr<World> traced = replay(shortest, lie, true);
+    for (const std::string& line : traced->traceLines) {
         out << line << "\n";
     }
     return out.str();
