@@ -349,11 +349,9 @@ History generate(std::uint32_t seed, std::size_t steps) {
                                         : pickBetween(rng, 6 * 3'600, 30 * 3'600);
             break;
         }
-        case Action::restart: {
-            const int kind = pick(rng, 100);
-            action.value = kind < 45 ? 0 : kind < 95 ? 1 : 2;
+        case Action::restart: // graceful, crash, state.json lost
+            action.value = std::discrete_distribution<int>({45, 50, 5})(rng);
             break;
-        }
         case Action::userClears:
         case Action::posting:
             action.value = pick(rng, 2);
@@ -488,15 +486,12 @@ public:
         m_accounts = {{kTeams[0], true}, {kTeams[1], true}};
         start();
     }
-    World(const World&) = delete;
-    World& operator=(const World&) = delete;
 
     Tally tally;
     std::optional<Violation> violation;
     std::vector<std::string> traceLines;
     std::size_t steps = 0;
 
-    const AppState& state() const { return m_state; }
     int phraseOn(int team) const { return identify(m_workspaces[team].current.status); }
 
     /// Carries out one step and checks what can be checked afterwards.
@@ -1039,16 +1034,15 @@ History shrink(History history, int invariant, Lie lie = Lie::none) {
     return history;
 }
 
+/// The history as a script to paste into a test, with its fault rates.
 std::string describe(const History& history) {
     std::ostringstream out;
-    out << "fault rates: read " << history.rates.readFails << ", write " << history.rates.writeFails << ", answer lost "
-        << history.rates.answerLost << "\n";
-    std::string script;
+    out << "fault rates {" << history.rates.readFails << ", " << history.rates.writeFails << ", "
+        << history.rates.answerLost << "}, script \"";
     for (std::size_t step = 0; step < history.actions.size(); ++step) {
-        out << "  #" << step << " " << describe(history.actions[step]) << "\n";
-        script += (step == 0 ? "" : "; ") + notation(history.actions[step]);
+        out << (step == 0 ? "" : "; ") << notation(history.actions[step]);
     }
-    return out.str() + "as a script: \"" + script + "\"\n";
+    return out.str() + "\"\n";
 }
 
 /// Everything needed to understand and replay a violation.
