@@ -10,7 +10,7 @@
 namespace nimbrel {
 
 /// Why a client waits. Tests use it to let retry waits pass at once while a deadline waits for them.
-enum class TimerPurpose { requestDeadline, retryWait, delayedSave };
+enum class TimerPurpose { requestDeadline, retryWait, delayedSave, editorCommit };
 
 /// A started timer; destroying it cancels the timer if it has not fired.
 class TimerHandle {
