@@ -1,9 +1,8 @@
 #include "app/editors/vibes_editor_model.h"
 
+#include <QUndoCommand>
 #include <algorithm>
 #include <utility>
-
-#include <QUndoCommand>
 
 #include "app/log/app_log.h"
 #include "core/config/built_in_config.h"
@@ -166,9 +165,9 @@ QUuid VibesEditorModel::addVibe() {
 }
 
 void VibesEditorModel::deleteVibe(const QUuid& id) {
-    perform(kDeleteVibeStep, [&](EditorDraft& draft) { std::erase_if(draft.vibes, [&](const IdentifiedVibe& entry) {
-                return entry.id == id;
-            }); });
+    perform(kDeleteVibeStep, [&](EditorDraft& draft) {
+        std::erase_if(draft.vibes, [&](const IdentifiedVibe& entry) { return entry.id == id; });
+    });
 }
 
 void VibesEditorModel::deleteVibes(const std::vector<int>& positions) {
@@ -285,9 +284,7 @@ bool VibesEditorModel::setVibe(const QUuid& id, Vibe vibe) {
     if (this->vibe(id) == nullptr) {
         return false;
     }
-    edit([&](EditorDraft& draft) {
-        std::ranges::find(draft.vibes, id, &IdentifiedVibe::id)->vibe = std::move(vibe);
-    });
+    edit([&](EditorDraft& draft) { std::ranges::find(draft.vibes, id, &IdentifiedVibe::id)->vibe = std::move(vibe); });
     return true;
 }
 
@@ -373,8 +370,7 @@ void VibesEditorModel::commit() {
     setErrorMessage(validationError());
     std::optional<VibeConfig> config = makeConfiguration();
     if (!config) {
-        log(std::string(kRejectedLogPrefix) + m_errorMessage.value_or(std::string(kRejectedUnknown)),
-            LogLevel::debug);
+        log(std::string(kRejectedLogPrefix) + m_errorMessage.value_or(std::string(kRejectedUnknown)), LogLevel::debug);
         return;
     }
     if (*config == m_holder->config()) {

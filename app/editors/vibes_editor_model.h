@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUndoStack>
+#include <QUuid>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -8,12 +13,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QUndoStack>
-#include <QUuid>
 
 #include "app/clients/timers.h"
 #include "app/editors/config_holder.h"

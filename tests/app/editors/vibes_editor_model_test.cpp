@@ -1,7 +1,7 @@
 #include "app/editors/vibes_editor_model.h"
 
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -83,9 +83,10 @@ protected:
 
     testing::TemporaryFolder logFolder;
     std::vector<std::string> logLines;
-    AppLog appLog{{.folder = logFolder.path(),
-                   .debugEnabled = true,
-                   .systemLog = [this](LogLevel, std::string_view line) { logLines.emplace_back(line); }}};
+    AppLog appLog{
+        {.folder = logFolder.path(), .debugEnabled = true, .systemLog = [this](LogLevel, std::string_view line) {
+             logLines.emplace_back(line);
+         }}};
     testing::ManualTimers timers;
     RecordingHolder holder;
     QUndoStack stack;
@@ -189,6 +190,12 @@ TEST_F(VibesEditorModelTest, TenQuickEditsGiveOneCommit) {
 }
 
 TEST_F(VibesEditorModelTest, AnEditThatLeavesTheConfigurationEqualAppliesNothing) {
+    int signals = 0;
+    QObject::connect(&model, &VibesEditorModel::changed, &model, [&] { ++signals; });
+    model.setStatusFormat(model.statusFormat()); // no change, no signal, no commit
+    EXPECT_EQ(signals, 0);
+    EXPECT_FALSE(model.hasPendingCommit());
+
     editVibe(0, [](Vibe& vibe) { vibe.name += "x"; });
     editVibe(0, [](Vibe& vibe) { vibe.name.pop_back(); });
     settle();
@@ -196,6 +203,7 @@ TEST_F(VibesEditorModelTest, AnEditThatLeavesTheConfigurationEqualAppliesNothing
     settle();
     EXPECT_TRUE(holder.applied.empty());
     EXPECT_TRUE(logLines.empty());
+    EXPECT_EQ(signals, 3);
 }
 
 TEST_F(VibesEditorModelTest, DeletingTheDefaultThemeInUseIsOneUndoableStep) {
@@ -239,16 +247,46 @@ TEST_F(VibesEditorModelTest, MappingAGenreMovesItAndUnmappingOnlyRemovesIt) {
 TEST_F(VibesEditorModelTest, EveryNamedStepUndoesAndRedoesByExchangingDrafts) {
     const StatusTheme plain = StatusTheme::plain();
     const std::vector<std::pair<std::string, std::function<void()>>> steps = {
-        {"Add Vibe", [&] { model.addVibe(); }},
-        {"Delete Vibe", [&] { model.deleteVibe(idAt(1)); }},
-        {"Delete Vibe", [&] { model.deleteVibes({0, 2, 99}); }},
-        {"Reorder Vibes", [&] { model.moveVibes({0}, 3); }},
-        {"Add Theme", [&] { model.addTheme(); }},
-        {"Duplicate Theme", [&] { model.duplicateTheme(plain); }},
-        {"Delete Theme", [&] { model.deleteTheme("mine"); }},
-        {"Map Genre", [&] { model.mapGenre("lofi", idAt(1)); }},
-        {"Unmap Genre", [&] { model.mapGenre("lofi", std::nullopt); }},
-        {"Reset Vibes", [&] { model.resetVibesToDefaults(); }},
+        {"Add Vibe",
+         [&] {
+             model.addVibe();
+         }},
+        {"Delete Vibe",
+         [&] {
+             model.deleteVibe(idAt(1));
+         }},
+        {"Delete Vibe",
+         [&] {
+             model.deleteVibes({0, 2, 99});
+         }},
+        {"Reorder Vibes",
+         [&] {
+             model.moveVibes({0}, 3);
+         }},
+        {"Add Theme",
+         [&] {
+             model.addTheme();
+         }},
+        {"Duplicate Theme",
+         [&] {
+             model.duplicateTheme(plain);
+         }},
+        {"Delete Theme",
+         [&] {
+             model.deleteTheme("mine");
+         }},
+        {"Map Genre",
+         [&] {
+             model.mapGenre("lofi", idAt(1));
+         }},
+        {"Unmap Genre",
+         [&] {
+             model.mapGenre("lofi", std::nullopt);
+         }},
+        {"Reset Vibes",
+         [&] {
+             model.resetVibesToDefaults();
+         }},
     };
     const VibeConfig original = holder.current;
     for (const auto& [name, step] : steps) {
@@ -275,11 +313,10 @@ TEST_F(VibesEditorModelTest, AddedItemsTakeTheirDefaultsAndUnusedIDs) {
     const QUuid second = model.addVibe();
     EXPECT_NE(first, second);
     ASSERT_NE(model.vibe(second), nullptr);
-    EXPECT_EQ(model.vibe(second)->vibe, (Vibe{.name = "new-vibe",
-                                              .statusText = "New vibe",
-                                              .statusEmoji = ":headphones:",
-                                              .match = {},
-                                              .themeID = {}}));
+    EXPECT_EQ(
+        model.vibe(second)->vibe,
+        (Vibe{
+            .name = "new-vibe", .statusText = "New vibe", .statusEmoji = ":headphones:", .match = {}, .themeID = {}}));
     EXPECT_EQ(model.validationError(), VibesEditorModel::duplicateVibeNameProblem("new-vibe"));
 
     EXPECT_EQ(model.addTheme(), "my-theme");
@@ -301,12 +338,9 @@ TEST_F(VibesEditorModelTest, ReorderingFollowsListDragAndDrop) {
         std::vector<std::string> expected;
     };
     const std::vector<Case> cases = {
-        {{0}, 2, {"focus", "chill", "party"}},
-        {{2}, 0, {"party", "chill", "focus"}},
-        {{0, 2}, 3, {"focus", "chill", "party"}},
-        {{0, 1}, 3, {"party", "chill", "focus"}},
-        {{1}, 1, {"chill", "focus", "party"}},
-        {{7}, 0, {"chill", "focus", "party"}},
+        {{0}, 2, {"focus", "chill", "party"}},    {{2}, 0, {"party", "chill", "focus"}},
+        {{0, 2}, 3, {"focus", "chill", "party"}}, {{0, 1}, 3, {"party", "chill", "focus"}},
+        {{1}, 1, {"chill", "focus", "party"}},    {{7}, 0, {"chill", "focus", "party"}},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(model.load());
