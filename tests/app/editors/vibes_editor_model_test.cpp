@@ -211,12 +211,16 @@ TEST_F(VibesEditorModelTest, DeletingTheDefaultThemeInUseIsOneUndoableStep) {
     model.setThemeID(id);
     editVibe(0, [&](Vibe& vibe) { vibe.themeID = id; });
     editVibe(2, [&](Vibe& vibe) { vibe.themeID = id; });
+    Vibe defaultVibe = model.defaultVibe();
+    defaultVibe.themeID = id;
+    model.setDefaultVibe(defaultVibe);
     const Draft before = model.draft();
 
     model.deleteTheme(id);
     EXPECT_EQ(model.themeID(), "plain");
     EXPECT_EQ(model.vibes()[0].vibe.themeID, std::nullopt);
     EXPECT_EQ(model.vibes()[2].vibe.themeID, std::nullopt);
+    EXPECT_EQ(model.defaultVibe().themeID, std::nullopt);
     EXPECT_EQ(stack.undoText(), QStringLiteral("Delete Theme"));
 
     stack.undo();
