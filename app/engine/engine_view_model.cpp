@@ -637,8 +637,8 @@ void EngineViewModel::showNowPlaying(const NowPlaying& reading) {
         m_nowPlayingArtist.clear();
         m_nowPlayingTrack.clear();
         m_artworkKey.clear();
-        if (!m_artwork.isNull()) {
-            m_artwork = QImage();
+        if (!m_artwork.isEmpty()) {
+            m_artwork.clear();
             Q_EMIT artworkChanged();
         }
     }
@@ -668,10 +668,10 @@ QCoro::Task<> EngineViewModel::refreshArtworkTask(QString key) {
     if (alive.expired()) {
         co_return;
     }
-    QImage image;
+    QByteArray image;
     if (artwork && artwork->data() != nullptr) {
         const std::vector<char>& bytes = artwork->data()->bytes;
-        image.loadFromData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        image = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
     } else if (artwork && artwork->url() != nullptr) {
         const QUrl address(qText(artwork->url()->address));
         if (isWebAddress(address)) {
@@ -684,12 +684,12 @@ QCoro::Task<> EngineViewModel::refreshArtworkTask(QString key) {
                 co_return;
             }
             if (answer && answer.value().status == 200) {
-                image.loadFromData(answer.value().body);
+                image = answer.value().body;
             }
         }
     }
     // A newer track may have asked meanwhile; its answer wins.
-    if (m_artworkKey == key) {
+    if (m_artworkKey == key && image != m_artwork) {
         m_artwork = image;
         Q_EMIT artworkChanged();
     }
