@@ -104,7 +104,9 @@ QCoro::Task<bool> finishesWithin(Timers& timers, std::chrono::milliseconds limit
     const std::unique_ptr<TimerHandle> deadline =
         timers.start(limit, TimerPurpose::shutdownDeadline, [race] { race->settle(); });
     runThenSettle(std::move(work), race);
-    co_await RaceAwaiter{race};
+    // Awaiting a named awaiter: GCC 12 destroys a temporary in a co_await expression twice.
+    RaceAwaiter finished{race};
+    co_await finished;
     co_return race->workFinished;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <qcoro/qcorotask.h>
-
 #include <chrono>
 #include <coroutine>
 #include <functional>
 #include <memory>
+
+#include <qcoro/qcorotask.h>
 
 #include "core/time/instant.h"
 
@@ -27,6 +27,8 @@ enum class TimerPurpose {
     deferredRetry,
     /// The bound on how long stopping may take.
     shutdownDeadline,
+    /// The quiet period before the vibes editor applies its edits.
+    editorCommit,
 };
 
 /// A started timer; destroying it cancels the timer if it has not fired.

@@ -69,14 +69,14 @@ std::string EngineText::summary(const std::vector<std::pair<std::string, SlackWr
     std::size_t wrote = 0;
     std::string others;
     for (const auto& [name, result] : results) {
-        const std::string entry = std::visit(
-            Overloaded{
-                [](const SlackWriteResult::Wrote&) { return std::string(); },
-                [&](const SlackWriteResult::Yielded&) { return "yielded: " + name; },
-                [&](const SlackWriteResult::Deferred&) { return "deferred: " + name; },
-                [&](const SlackWriteResult::Failed& f) { return "failed: " + name + " \u2014 " + f.reason; },
-            },
-            result.value());
+        const std::string entry =
+            std::visit(Overloaded{
+                           [](const SlackWriteResult::Wrote&) { return std::string(); },
+                           [&](const SlackWriteResult::Yielded&) { return "yielded: " + name; },
+                           [&](const SlackWriteResult::Deferred&) { return "deferred: " + name; },
+                           [&](const SlackWriteResult::Failed& f) { return "failed: " + name + " \u2014 " + f.reason; },
+                       },
+                       result.value());
         if (entry.empty()) {
             ++wrote;
             continue;

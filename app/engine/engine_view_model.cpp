@@ -59,7 +59,6 @@ EngineViewModel::EngineViewModel(Parts parts, QObject* parent)
 }
 
 EngineViewModel::~EngineViewModel() {
-    *m_alive = false;
     if (m_isObserving) {
         m_source->stopObserving();
         if (m_parts.sleepWatcher) {
@@ -117,6 +116,8 @@ QCoro::Task<> EngineViewModel::stop() {
     if (m_parts.sleepWatcher) {
         m_parts.sleepWatcher->stop();
     }
+    // A new start watches afresh, counting the screens awake until told otherwise.
+    setDisplayAsleep(false);
     setDevoState(m_devoState); // no longer observing: the frame timer stops
     const std::weak_ptr<bool> alive = m_alive;
     auto bounded = finishesWithin(*m_parts.timers, kStopLimit, handBack());
@@ -130,7 +131,8 @@ QCoro::Task<> EngineViewModel::handBack() {
     ++m_tasksInFlight;
     const std::weak_ptr<bool> alive = m_alive;
     if (m_isRunning) {
-        co_await qCoro(this, &EngineViewModel::runFinished);
+        auto runEnded = qCoro(this, &EngineViewModel::runFinished);
+        co_await runEnded;
     }
     if (alive.expired()) {
         co_return;
@@ -171,8 +173,8 @@ void EngineViewModel::scheduleDeferredRetry() {
     }
     const double seconds = std::chrono::duration<double>(*next - m_parts.timers->now()).count();
     const auto delay = std::max(static_cast<long long>(std::ceil(seconds)) + 1, 1LL);
-    m_retryTimer = m_parts.timers->start(std::chrono::seconds(delay), TimerPurpose::deferredRetry,
-                                         [this] { requestRun(); });
+    m_retryTimer =
+        m_parts.timers->start(std::chrono::seconds(delay), TimerPurpose::deferredRetry, [this] { requestRun(); });
     log(EngineText::retryScheduled(delay), LogLevel::debug);
 }
 
@@ -522,6 +524,12 @@ QCoro::Task<> EngineViewModel::performTask(PlayerCommand command) {
     }
 }
 
+QCoro::Task<std::vector<std::pair<PlayerSourceID, NowPlaying>>> EngineViewModel::probeSources() {
+    QFuture<std::vector<std::pair<PlayerSourceID, NowPlaying>>> probing =
+        m_parts.playerQueue->run([source = m_source] { return source->readAll(); });
+    co_return co_await probing;
+}
+
 void EngineViewModel::loadMissingWorkspaceEmoji() {
     for (const SlackAccount& account : m_config.slackAccounts) {
         if (m_slack->runtime(account.teamID) != nullptr && m_workspaceEmojiLoaded.insert(account.teamID).second) {
@@ -564,8 +572,7 @@ void EngineViewModel::setDevoState(DevoState state) {
     if (std::exchange(m_devoState, state) != state) {
         Q_EMIT devoStateChanged();
     }
-    const bool animates =
-        state == DevoState::playing && m_isObserving && m_config.animateMenuBar && !m_displayIsAsleep;
+    const bool animates = state == DevoState::playing && m_isObserving && m_config.animateMenuBar && !m_displayIsAsleep;
     if (!animates) {
         m_frameTimer.reset();
         return;
@@ -630,8 +637,8 @@ void EngineViewModel::showNowPlaying(const NowPlaying& reading) {
         m_nowPlayingArtist.clear();
         m_nowPlayingTrack.clear();
         m_artworkKey.clear();
-        if (!m_artwork.isNull()) {
-            m_artwork = QImage();
+        if (!m_artwork.isEmpty()) {
+            m_artwork.clear();
             Q_EMIT artworkChanged();
         }
     }
@@ -655,15 +662,16 @@ void EngineViewModel::refreshArtwork(const QString& key) {
 
 QCoro::Task<> EngineViewModel::refreshArtworkTask(QString key) {
     const std::weak_ptr<bool> alive = m_alive;
-    QFuture<std::optional<Artwork>> asking = m_parts.playerQueue->run([source = m_source] { return source->artwork(); });
+    QFuture<std::optional<Artwork>> asking =
+        m_parts.playerQueue->run([source = m_source] { return source->artwork(); });
     const std::optional<Artwork> artwork = co_await asking;
     if (alive.expired()) {
         co_return;
     }
-    QImage image;
+    QByteArray image;
     if (artwork && artwork->data() != nullptr) {
         const std::vector<char>& bytes = artwork->data()->bytes;
-        image.loadFromData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        image = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
     } else if (artwork && artwork->url() != nullptr) {
         const QUrl address(qText(artwork->url()->address));
         if (isWebAddress(address)) {
@@ -676,12 +684,12 @@ QCoro::Task<> EngineViewModel::refreshArtworkTask(QString key) {
                 co_return;
             }
             if (answer && answer.value().status == 200) {
-                image.loadFromData(answer.value().body);
+                image = answer.value().body;
             }
         }
     }
     // A newer track may have asked meanwhile; its answer wins.
-    if (m_artworkKey == key) {
+    if (m_artworkKey == key && image != m_artwork) {
         m_artwork = image;
         Q_EMIT artworkChanged();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include <QFuture>
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <QFuture>
 #include <qcoro/qcorotask.h>
 
 #include "app/clients/genre_source.h"
@@ -51,7 +51,7 @@ class EngineViewModel final : public QObject {
     Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY nowPlayingChanged)
     Q_PROPERTY(QString nowPlayingArtist READ nowPlayingArtist NOTIFY nowPlayingChanged)
     Q_PROPERTY(QString nowPlayingTrack READ nowPlayingTrack NOTIFY nowPlayingChanged)
-    Q_PROPERTY(QImage artwork READ artwork NOTIFY artworkChanged)
+    Q_PROPERTY(QByteArray artwork READ artwork NOTIFY artworkChanged)
     Q_PROPERTY(QStringList observedGenres READ observedGenres NOTIFY observedGenresChanged)
 
 public:
@@ -100,7 +100,10 @@ public:
     bool isPlaying() const noexcept { return m_isPlaying; }
     QString nowPlayingArtist() const { return m_nowPlayingArtist; }
     QString nowPlayingTrack() const { return m_nowPlayingTrack; }
-    QImage artwork() const { return m_artwork; }
+    /// The shown track's cover as the encoded image (PNG, JPEG…); empty when there is none. Whoever draws it
+    /// decodes it, and bytes that are no image draw as no cover. The engine stays free of Qt's GUI library,
+    /// which the headless program would otherwise load for nothing.
+    QByteArray artwork() const { return m_artwork; }
     QStringList observedGenres() const { return m_observedGenres; }
     /// The live preview: what the track being resolved gives.
     struct Preview {
@@ -140,6 +143,8 @@ public:
     /// Reads config.json again (after it was edited by hand) and applies it; an unusable file is reported
     /// and the configuration in force stays. Returns the problem, if any.
     std::optional<std::string> reloadConfig();
+    /// Every configured player's reading, for the Sources settings; read on the player queue.
+    QCoro::Task<std::vector<std::pair<PlayerSourceID, NowPlaying>>> probeSources();
     /// A transport command for the player.
     void perform(PlayerCommand command);
     /// Hands the statuses back (clear or restore) in every configured workspace.
@@ -209,7 +214,7 @@ private:
     NowPlaying m_lastReadState;
     QString m_nowPlayingArtist;
     QString m_nowPlayingTrack;
-    QImage m_artwork;
+    QByteArray m_artwork;
     bool m_isPlaying = false;
     QString m_artworkKey;
     Preview m_preview;
@@ -229,7 +234,7 @@ private:
     bool m_rerunQueued = false;
     int m_tasksInFlight = 0;
     // Coroutines suspended on a player, a keyring or the network check this when they resume.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // declared last: gone first
 };
 
 } // namespace nimbrel

@@ -28,9 +28,7 @@ double secondsBetween(Instant from, Instant to) {
 SlackWritePath::SlackWritePath(Environment environment)
     : m_environment(std::move(environment)) {}
 
-SlackWritePath::~SlackWritePath() {
-    *m_alive = false;
-}
+SlackWritePath::~SlackWritePath() = default;
 
 const SlackWorkspaceRuntime* SlackWritePath::runtime(std::string_view teamID) const {
     const auto found = m_runtimes.find(teamID);
@@ -142,7 +140,8 @@ QCoro::Task<SlackWriteResult> SlackWritePath::write(SlackStatus status, std::str
             co_return SlackWriteResult::yielded();
         }
         log(EngineText::couldNotRead(teamID, current.error().description()), LogLevel::error);
-        co_return co_await push(std::move(status), std::move(key), std::move(teamID));
+        auto pushing = push(std::move(status), std::move(key), std::move(teamID));
+        co_return co_await pushing;
     }
 
     const SlackWritePlan plan = SlackWritePlan::decide(current.value(), state, teamID, true);
@@ -169,7 +168,8 @@ QCoro::Task<SlackWriteResult> SlackWritePath::write(SlackStatus status, std::str
         state.yield(current.value(), now(), teamID);
         co_return SlackWriteResult::yielded();
     }
-    co_return co_await push(std::move(status), std::move(key), std::move(teamID));
+    auto pushing = push(std::move(status), std::move(key), std::move(teamID));
+    co_return co_await pushing;
 }
 
 QCoro::Task<SlackWriteResult> SlackWritePath::push(SlackStatus status, std::string key, std::string teamID) {
@@ -203,8 +203,8 @@ QCoro::Task<> SlackWritePath::finish(std::string teamID, bool force) {
     }
     const WhenMusicStops whenMusicStops = m_environment.whenMusicStops();
     // Only a status the program owns is handed back; the record alone says when there is nothing to do.
-    if (SlackFinishPlan::decide(whenMusicStops, m_environment.state->record(teamID), now()).as<
-            SlackFinishPlan::DoNothing>() != nullptr) {
+    if (SlackFinishPlan::decide(whenMusicStops, m_environment.state->record(teamID), now())
+            .as<SlackFinishPlan::DoNothing>() != nullptr) {
         co_return;
     }
     if (!force && m_runtimes.at(teamID).writeBudget.remaining(now()) < 1) {

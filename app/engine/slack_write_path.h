@@ -76,7 +76,7 @@ private:
     Environment m_environment;
     std::map<std::string, SlackWorkspaceRuntime, std::less<>> m_runtimes;
     // A coroutine suspended on Slack checks this when it resumes: the path may have gone meanwhile.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // declared last: gone first
 };
 
 } // namespace nimbrel

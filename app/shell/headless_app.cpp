@@ -1,16 +1,17 @@
 #include "app/shell/headless_app.h"
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <ostream>
+
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
 #include <qcoro/qcorotask.h>
 
 #include "app/engine/engine_view_model.h"

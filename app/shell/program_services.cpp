@@ -5,6 +5,7 @@
 
 #include "app/clients/itunes_genre_client.h"
 #include "app/clients/slack_client.h"
+#include "app/engine/dbus_screen_sleep_watcher.h"
 #include "app/sources/source_coordinator.h"
 
 namespace nimbrel {
@@ -47,10 +48,16 @@ EngineViewModel::Parts ProgramServices::engineParts() {
     genreOptions.timers = m_timers;
     genreOptions.cacheFolder = m_folder;
     parts.genres = std::make_unique<ITunesGenreClient>(std::move(genreOptions));
-    parts.readToken = [this](std::string teamID) { return m_tokenStore.read(std::move(teamID)); };
+    parts.readToken = [this](std::string teamID) {
+        return m_tokenStore.read(std::move(teamID));
+    };
     parts.makeClient = [session = m_slackSession](const std::string& token) {
         return std::make_shared<const SlackClient>(token, session, kSlackAttempts);
     };
+    if (m_options.watchesScreens) {
+        parts.sleepWatcher =
+            std::make_unique<DBusScreenSleepWatcher>(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
+    }
     if (m_options.downloadsArtwork) {
         parts.artworkSession = std::make_shared<HttpSession>(artworkOptions(), m_timers);
     }

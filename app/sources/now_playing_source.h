@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/sources/artwork.h"
 #include "app/sources/player_command.h"
@@ -31,6 +33,8 @@ public:
     virtual std::optional<Artwork> artwork() = 0;
     /// Sends a transport command; does nothing when the player is not running; blocks.
     virtual void perform(PlayerCommand command) = 0;
+    /// Every player's reading, in order, without choosing one (the Sources settings show them); blocks.
+    virtual std::vector<std::pair<PlayerSourceID, NowPlaying>> readAll() { return {{id(), read()}}; }
 };
 
 } // namespace nimbrel

@@ -49,7 +49,7 @@ public:
     /// The ordered, timed read: stops at the first playing player.
     NowPlaying read() override;
     /// Every player's timed reading, in order, without choosing one or changing the active player.
-    std::vector<PlayerReading> readAll();
+    std::vector<PlayerReading> readAll() override;
     void startObserving(ChangeHandler handler) override;
     void stopObserving() override;
     /// The active player's cover; none when no player is active.
