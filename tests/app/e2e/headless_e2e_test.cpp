@@ -63,10 +63,14 @@ protected:
         ASSERT_GT(m_slack->start(port), 0);
     }
 
+    // Started, and past its first reading of the players: from then on it hears the player's changes.
     std::unique_ptr<HeadlessProgram> startProgram() {
+        constexpr std::string_view kReadResult = "runOnce: read result = ";
+        const std::size_t earlier = occurrences(readWholeFile(m_home / "app.log"), kReadResult);
         auto program = std::make_unique<HeadlessProgram>(NIMBREL_EXECUTABLE, m_home.path(), m_slack->apiBaseURL(),
                                                          m_iTunes.baseURL());
         EXPECT_GT(program->pid(), 0);
+        EXPECT_TRUE(program->waitForLog(kReadResult, earlier + 1));
         return program;
     }
 
@@ -97,7 +101,6 @@ protected:
 
 TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRestoresWhenTheMusicStops) {
     const auto program = startProgram();
-    ASSERT_TRUE(program->waitForLog("runOnce: read result = "));
 
     ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
     ASSERT_TRUE(program->waitForLog("slack: wrote 2/2"));
