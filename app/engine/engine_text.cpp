@@ -10,7 +10,10 @@ namespace nimbrel {
 namespace {
 
 std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.append(1, '"').append(text).append(1, '"');
+    return out;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QFuture>
 #include <QByteArray>
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QStringList>
