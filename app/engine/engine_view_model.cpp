@@ -239,26 +239,31 @@ QCoro::Task<NowPlaying> EngineViewModel::readNowPlaying() {
     co_return reading;
 }
 
-QCoro::Task<> EngineViewModel::readWhilePaused() {
+QCoro::Task<std::optional<NowPlaying>> EngineViewModel::readAndShow() {
     const std::weak_ptr<bool> alive = m_alive;
     auto reading = readNowPlaying();
-    const NowPlaying result = co_await reading;
+    NowPlaying result = co_await reading;
     if (alive.expired()) {
-        co_return;
+        co_return std::nullopt;
     }
     setLastReadState(result);
     showNowPlaying(result);
+    co_return result;
+}
+
+QCoro::Task<> EngineViewModel::readWhilePaused() {
+    auto reading = readAndShow();
+    co_await reading;
 }
 
 QCoro::Task<> EngineViewModel::runOnce() {
     const std::weak_ptr<bool> alive = m_alive;
-    auto reading = readNowPlaying();
-    const NowPlaying result = co_await reading;
-    if (alive.expired()) {
+    auto reading = readAndShow();
+    const std::optional<NowPlaying> read = co_await reading;
+    if (!read) {
         co_return;
     }
-    setLastReadState(result);
-    showNowPlaying(result);
+    const NowPlaying& result = *read;
 
     if (const auto* error = result.as<NowPlaying::Error>()) {
         setDevoState(DevoState::error);

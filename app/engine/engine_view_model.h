@@ -173,6 +173,8 @@ Q_SIGNALS:
 private:
     QCoro::Task<> runAndContinue();
     QCoro::Task<> readWhilePaused();
+    /// Reads the players and shows the reading; none when the engine went away meanwhile.
+    QCoro::Task<std::optional<NowPlaying>> readAndShow();
     QCoro::Task<NowPlaying> readNowPlaying();
     QCoro::Task<> handBack();
     QCoro::Task<> retryRejected(std::vector<std::string> teamIDs);

@@ -32,9 +32,8 @@
 
 #include "app/clients/slack_token_store.h"
 #include "core/config/built_in_config.h"
+#include "tests/support/child_process.h"
 #include "tests/support/http/scripted_http_server.h"
-
-extern char** environ; // NOLINT: POSIX
 
 namespace nimbrel::testing {
 
@@ -68,100 +67,6 @@ inline std::size_t occurrences(std::string_view text, std::string_view needle) {
     return count;
 }
 
-/// A program started with the environment of this process plus `environment`, its standard output on a
-/// pipe; killed if still running at the end.
-class SpawnedProgram {
-public:
-    SpawnedProgram(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment) {
-        int output[2];
-        if (::pipe2(output, O_CLOEXEC) != 0) {
-            return;
-        }
-        std::vector<std::string> variables;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string_view variable(*entry);
-            if (!environment.contains(std::string(variable.substr(0, variable.find('='))))) {
-                variables.emplace_back(variable);
-            }
-        }
-        for (const auto& [name, value] : environment) {
-            variables.push_back(name + "=" + value);
-        }
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& variable : variables) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-            m_pid = -1;
-        }
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::close(output[1]);
-        m_output = output[0];
-    }
-    ~SpawnedProgram() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        ::close(m_output);
-    }
-    SpawnedProgram(const SpawnedProgram&) = delete;
-    SpawnedProgram& operator=(const SpawnedProgram&) = delete;
-
-    /// -1 when it could not be started, or once it has been waited for.
-    pid_t pid() const { return m_pid; }
-
-    /// The next line of its standard output, without the line break; none on a time-out or at the end.
-    std::optional<std::string> readLine(std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        std::string line;
-        while (true) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd waiting{m_output, POLLIN, 0};
-            char byte = 0;
-            if (left.count() <= 0 || ::poll(&waiting, 1, static_cast<int>(left.count())) != 1 ||
-                ::read(m_output, &byte, 1) != 1) {
-                return std::nullopt;
-            }
-            if (byte == '\n') {
-                return line;
-            }
-            line += byte;
-        }
-    }
-
-    void signal(int number) const {
-        if (m_pid > 0) {
-            ::kill(m_pid, number);
-        }
-    }
-
-    /// The raw wait status once it has ended, or none if it is still running after `timeout`.
-    std::optional<int> waitForExit(std::chrono::milliseconds timeout) {
-        int status = 0;
-        const bool ended = waitUntil([&] { return m_pid > 0 && ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, timeout);
-        if (!ended) {
-            return std::nullopt;
-        }
-        m_pid = -1;
-        return status;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_output = -1;
-};
-
 /// The nimbrel-fake-player program on the session bus, driven through its control interface.
 class FakePlayerProcess {
 public:
@@ -194,7 +99,7 @@ public:
     bool stop() const { return call(QStringLiteral("Stop"), {true}); }
 
 private:
-    SpawnedProgram m_program;
+    ChildProcess m_program;
     QString m_service;
     bool m_ready = false;
 };
@@ -258,7 +163,7 @@ public:
                                                  {"NimbrelDebugLogging", "1"}}) {}
 
     pid_t pid() const { return m_program.pid(); }
-    SpawnedProgram& process() { return m_program; }
+    ChildProcess& process() { return m_program; }
 
     /// app.log as it stands.
     std::string log() const { return readWholeFile(m_home / "app.log"); }
@@ -272,7 +177,7 @@ public:
 
 private:
     std::filesystem::path m_home;
-    SpawnedProgram m_program;
+    ChildProcess m_program;
 };
 
 } // namespace nimbrel::testing
