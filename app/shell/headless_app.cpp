@@ -1,6 +1,8 @@
 #include "app/shell/headless_app.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
@@ -86,6 +88,12 @@ int HeadlessApp::run(const std::vector<std::string>& arguments, std::ostream& ou
     QCoreApplication::setApplicationName(QStringLiteral("nimbrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBREL_VERSION));
 
+    // The players and the keyring are only reached over the session bus; without one nothing could work.
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        err << "nimbrel --headless: no D-Bus session bus to reach the music players and the keyring ("
+            << QDBusConnection::sessionBus().lastError().message().toStdString() << ")\n";
+        return 1;
+    }
     ProgramServices services(AppFolder::fromEnvironment(), {.downloadsArtwork = false, .watchesScreens = false});
     EngineViewModel engine(services.engineParts());
 

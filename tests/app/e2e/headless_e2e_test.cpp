@@ -227,5 +227,15 @@ TEST_F(HeadlessEndToEnd, SlackRefusingConnectionsLosesNothingAndTheNextRunWrites
     EXPECT_EQ(m_slack->profile(kTwo.token)->statusText, "");
 }
 
+TEST(HeadlessProgramTest, RefusesToRunWithoutASessionBus) {
+    const TemporaryFolder home;
+    ChildProcess program({NIMBREL_EXECUTABLE, "--headless"}, {{"NIMBREL_HOME", home.path().string()},
+                                                              {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"}});
+    const std::optional<int> status = program.waitForExit(std::chrono::seconds{20});
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "state.json"));
+}
+
 } // namespace
 } // namespace nimbrel::testing
