@@ -116,6 +116,17 @@ TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRest
     }
     EXPECT_EQ(program->logCount(EngineText::snapshotted(kOne.teamID)), 1U);
 
+    // `nimbrel doctor` beside the running program sees the saved status: it reads nothing half-written.
+    ChildProcess doctor({NIMBREL_EXECUTABLE, "doctor"}, {{"NIMBREL_HOME", m_home.path().string()}});
+    std::string report;
+    for (auto line = doctor.readLine(20s); line; line = doctor.readLine(20s)) {
+        report += *line + "\n";
+    }
+    const std::optional<int> doctorStatus = doctor.waitForExit(20s);
+    ASSERT_TRUE(doctorStatus);
+    EXPECT_EQ(WEXITSTATUS(*doctorStatus), 0);
+    EXPECT_NE(report.find("Saved status: \u201CLunch\u201D"), std::string::npos) << report;
+
     // The player announces the same track again: the run finds it written everywhere and calls nobody.
     const std::size_t before = m_slack->requestCount();
     const std::size_t reads = program->logCount(EngineText::kReading);
