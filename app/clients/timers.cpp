@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cmath>
 #include <coroutine>
+#include <limits>
 #include <utility>
 
 namespace nimbrel {
@@ -61,7 +62,8 @@ std::unique_ptr<TimerHandle> SystemTimers::start(std::chrono::milliseconds delay
         callback();
         *firing = false;
     });
-    timer->start(delay);
+    // Qt takes an int of milliseconds; a longer wait would wrap around.
+    timer->start(std::min(delay, std::chrono::milliseconds{std::numeric_limits<int>::max()}));
     return std::make_unique<QtTimerHandle>(timer, std::move(firing));
 }
 

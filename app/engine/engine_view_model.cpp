@@ -70,7 +70,20 @@ EngineViewModel::~EngineViewModel() {
 void EngineViewModel::buildRuntime(const SlackAccount& account) {
     // At creation the keyring is asked once per account; its answer comes within the Secret Service's own
     // time-out, and nothing else is running yet.
-    const SecretLookup lookup = m_parts.readToken(account.teamID).result();
+    installRuntime(account, m_parts.readToken(account.teamID).result());
+}
+
+QCoro::Task<> EngineViewModel::addRuntime(SlackAccount account) {
+    const std::weak_ptr<bool> alive = m_alive;
+    QFuture<SecretLookup> reading = m_parts.readToken(account.teamID);
+    const SecretLookup lookup = co_await reading;
+    if (!alive.expired() && m_slack->runtime(account.teamID) == nullptr) {
+        installRuntime(account, lookup);
+        requestRun();
+    }
+}
+
+void EngineViewModel::installRuntime(const SlackAccount& account, const SecretLookup& lookup) {
     SlackWorkspaceRuntime runtime;
     if (lookup.found()) {
         runtime.client = m_parts.makeClient(std::string(lookup.secret->view()));
@@ -130,15 +143,16 @@ QCoro::Task<> EngineViewModel::stop() {
 QCoro::Task<> EngineViewModel::handBack() {
     ++m_tasksInFlight;
     const std::weak_ptr<bool> alive = m_alive;
-    if (m_isRunning) {
-        auto runEnded = qCoro(this, &EngineViewModel::runFinished);
-        co_await runEnded;
-    }
+    auto waiting = afterRun();
+    co_await waiting;
     if (alive.expired()) {
         co_return;
     }
-    auto finishing = finishAll(true);
-    co_await finishing;
+    // Started again while a hung run kept this waiting: the new cycle owns the statuses now.
+    if (!m_isObserving) {
+        auto finishing = finishAll(true);
+        co_await finishing;
+    }
     if (!alive.expired()) {
         --m_tasksInFlight;
     }
@@ -156,7 +170,9 @@ void EngineViewModel::scheduleDebouncedRun() {
 }
 
 void EngineViewModel::schedulePoll() {
-    const auto interval = std::chrono::seconds(std::max(m_config.pollSeconds, kMinimumPollSeconds));
+    // poll_seconds is not range-checked in the file; a day is far beyond any useful safety net.
+    const auto interval =
+        std::chrono::seconds(std::clamp(m_config.pollSeconds, kMinimumPollSeconds, kMaximumPollSeconds));
     m_pollTimer = m_parts.timers->start(interval, TimerPurpose::poll, [this] {
         schedulePoll();
         requestRun();
@@ -167,11 +183,10 @@ void EngineViewModel::scheduleDeferredRetry() {
     if (!m_isObserving) {
         return;
     }
-    const std::optional<Instant> next = m_slack->earliestNextSlot();
-    if (!next) {
-        return;
-    }
-    const double seconds = std::chrono::duration<double>(*next - m_parts.timers->now()).count();
+    // The slot may have freed while the run went on; the retry then comes a second later rather than
+    // leaving the write queued until the next poll.
+    const Instant next = m_slack->earliestNextSlot().value_or(m_parts.timers->now());
+    const double seconds = std::chrono::duration<double>(next - m_parts.timers->now()).count();
     const auto delay = std::max(static_cast<long long>(std::ceil(seconds)) + 1, 1LL);
     m_retryTimer =
         m_parts.timers->start(std::chrono::seconds(delay), TimerPurpose::deferredRetry, [this] { requestRun(); });
@@ -264,6 +279,10 @@ QCoro::Task<> EngineViewModel::runOnce() {
         co_return;
     }
     const NowPlaying& result = *read;
+    // Paused while the players were read: the display is current, Slack and the status line are not ours.
+    if (m_isPaused) {
+        co_return;
+    }
 
     if (const auto* error = result.as<NowPlaying::Error>()) {
         setDevoState(DevoState::error);
@@ -274,7 +293,7 @@ QCoro::Task<> EngineViewModel::runOnce() {
     if (!result.isPlaying()) {
         auto finishing = finishAll(false);
         co_await finishing;
-        if (alive.expired()) {
+        if (alive.expired() || m_isPaused) {
             co_return;
         }
         setDevoState(DevoState::paused);
@@ -288,7 +307,7 @@ QCoro::Task<> EngineViewModel::runOnce() {
     const NowPlaying::Playing playing = *result.as<NowPlaying::Playing>();
     auto lookup = m_parts.genres->genres(playing.artist);
     const std::vector<GenreTag> tags = co_await lookup;
-    if (alive.expired()) {
+    if (alive.expired() || m_isPaused) {
         co_return;
     }
     // The configuration may change while a run waits; this run goes by the one it started with.
@@ -321,8 +340,7 @@ QCoro::Task<> EngineViewModel::runOnce() {
 
     std::vector<SlackAccount> posting;
     for (const SlackAccount& account : config.slackAccounts) {
-        const SlackWorkspaceRuntime* runtime = m_slack->runtime(account.teamID);
-        if (account.isEnabled && runtime != nullptr && !runtime->isRejected()) {
+        if (isPosting(account.teamID)) {
             posting.push_back(account);
         }
     }
@@ -338,7 +356,11 @@ QCoro::Task<> EngineViewModel::runOnce() {
 
     std::vector<std::pair<std::string, SlackWriteResult>> results;
     for (const SlackAccount& account : posting) {
-        if (m_state.record(account.teamID).lastKey == key) {
+        // Pausing, or turning this workspace's posting off, while earlier writes were awaited wins.
+        if (m_isPaused) {
+            co_return;
+        }
+        if (!isPosting(account.teamID) || m_state.record(account.teamID).lastKey == key) {
             continue;
         }
         auto writing = m_slack->write(status, key, account.teamID);
@@ -376,6 +398,37 @@ QCoro::Task<> EngineViewModel::runOnce() {
     }
 }
 
+bool EngineViewModel::isPosting(std::string_view teamID) const {
+    const auto account = std::find_if(m_config.slackAccounts.begin(), m_config.slackAccounts.end(),
+                                      [&](const SlackAccount& each) { return each.teamID == teamID; });
+    const SlackWorkspaceRuntime* runtime = m_slack->runtime(teamID);
+    return account != m_config.slackAccounts.end() && account->isEnabled && runtime != nullptr &&
+           !runtime->isRejected();
+}
+
+QCoro::Task<> EngineViewModel::afterRun() {
+    if (m_isRunning) {
+        auto runEnded = qCoro(this, &EngineViewModel::runFinished);
+        co_await runEnded;
+    }
+}
+
+QCoro::Task<> EngineViewModel::finishAfterRun(std::optional<std::string> teamID, bool force) {
+    const std::weak_ptr<bool> alive = m_alive;
+    auto waiting = afterRun();
+    co_await waiting;
+    if (alive.expired()) {
+        co_return;
+    }
+    if (teamID) {
+        auto finishing = m_slack->finish(*teamID, force);
+        co_await finishing;
+    } else if (m_isPaused) { // resumed meanwhile: the resuming run takes over
+        auto finishing = finishAll(force);
+        co_await finishing;
+    }
+}
+
 QCoro::Task<> EngineViewModel::finishAll(bool force) {
     if (m_config.whenMusicStops == WhenMusicStops::leave) {
         co_return;
@@ -404,7 +457,8 @@ void EngineViewModel::togglePause() {
     if (m_isPaused) {
         setDevoState(DevoState::paused);
         setStatusLine(std::string(EngineText::kPaused));
-        detach(finishAll(false));
+        // After the run in flight, which sees the pause and stops short of writing.
+        detach(finishAfterRun(std::nullopt, false));
     } else {
         setStatusLine(std::string(EngineText::kResuming));
         requestRun();
@@ -477,10 +531,10 @@ std::optional<std::string> EngineViewModel::reloadConfig() {
         setStatusLine(EngineText::configNotReloaded(*problem));
         return problem;
     }
-    // Workspaces added or removed by hand get or lose their runtimes.
+    // Workspaces added or removed by hand get or lose their runtimes; a token is read off the main thread.
     for (const SlackAccount& account : reading.config.slackAccounts) {
         if (m_slack->runtime(account.teamID) == nullptr) {
-            buildRuntime(account);
+            detach(addRuntime(account));
         }
     }
     for (const auto& [teamID, runtime] : std::map(m_slack->runtimes())) {
@@ -508,7 +562,7 @@ void EngineViewModel::setPosting(const std::string& teamID, bool enabled) {
         applyConfig(std::move(changed), true);
     } else {
         applyConfig(std::move(changed), false);
-        detach(m_slack->finish(teamID, true));
+        detach(finishAfterRun(teamID, true));
     }
 }
 
@@ -557,10 +611,13 @@ QCoro::Task<> EngineViewModel::loadWorkspaceEmoji(std::string teamID) {
         co_return;
     }
     if (emoji) {
+        const std::map<std::string, std::string> before = m_workspaceEmoji;
         for (const auto& [name, value] : emoji.value()) {
             m_workspaceEmoji.insert_or_assign(name, value);
         }
-        Q_EMIT workspaceEmojiChanged();
+        if (m_workspaceEmoji != before) {
+            Q_EMIT workspaceEmojiChanged();
+        }
         co_return;
     }
     const auto account = std::find_if(m_config.slackAccounts.begin(), m_config.slackAccounts.end(),
@@ -662,6 +719,9 @@ void EngineViewModel::refreshArtwork(const QString& key) {
     m_artworkKey = key;
     if (m_parts.artworkSession) {
         detach(refreshArtworkTask(key));
+    } else if (!m_artwork.isEmpty()) {
+        m_artwork.clear();
+        Q_EMIT artworkChanged();
     }
 }
 

@@ -65,6 +65,7 @@ public:
     static constexpr std::chrono::milliseconds kDebounce{400};
     /// The shortest safety-net poll.
     static constexpr std::int64_t kMinimumPollSeconds = 30;
+    static constexpr std::int64_t kMaximumPollSeconds = 86'400;
     static constexpr std::chrono::milliseconds kFrameInterval{300};
 
     /// What the engine is built from. Everything but the sleep watcher and the artwork session is required.
@@ -177,6 +178,12 @@ private:
     QCoro::Task<std::optional<NowPlaying>> readAndShow();
     QCoro::Task<NowPlaying> readNowPlaying();
     QCoro::Task<> handBack();
+    /// Resumes once the run in flight, if any, has ended.
+    QCoro::Task<> afterRun();
+    /// After the run in flight: one workspace's finish, or (none) every workspace's if still paused.
+    QCoro::Task<> finishAfterRun(std::optional<std::string> teamID, bool force);
+    /// The workspace is enabled, has a runtime and is not rejected.
+    bool isPosting(std::string_view teamID) const;
     QCoro::Task<> retryRejected(std::vector<std::string> teamIDs);
     QCoro::Task<> refreshArtworkTask(QString key);
     QCoro::Task<> performTask(PlayerCommand command);
@@ -185,6 +192,8 @@ private:
     void detach(QCoro::Task<> task);
 
     void buildRuntime(const SlackAccount& account);
+    QCoro::Task<> addRuntime(SlackAccount account);
+    void installRuntime(const SlackAccount& account, const SecretLookup& lookup);
     void scheduleDebouncedRun();
     void schedulePoll();
     void scheduleDeferredRetry();

@@ -43,7 +43,9 @@ TEST_F(EngineTest, NotificationsAreDebouncedAndRunsCoalesced) {
 }
 
 TEST_F(EngineTest, PollsNoMoreOftenThanEveryThirtySeconds) {
-    for (const auto& [pollSeconds, expected] : {std::pair{5, 30s}, std::pair{120, 120s}}) {
+    for (const auto& [pollSeconds, expected] :
+         {std::pair{5LL, std::chrono::seconds{30}}, std::pair{120LL, std::chrono::seconds{120}},
+          std::pair{10'000'000LL, std::chrono::seconds{86'400}}}) {
         SCOPED_TRACE(pollSeconds);
         timers = std::make_shared<ManualTimers>();
         makeEngine({});
@@ -172,6 +174,22 @@ TEST_F(EngineTest, PausingWritesNothingAndHandsTheStatusBackOnce) {
     settle();
     EXPECT_EQ(statusLine(), "\u266A Genesis \u2014 Justice");
     EXPECT_EQ(slack["T1"]->status.text, "Focus \u00B7 Genesis");
+}
+
+TEST_F(EngineTest, PausingDuringARunStopsItShortOfSlack) {
+    makeEngine({"T1"});
+    startEngine();
+    source->hold();
+    source->set(NowPlaying::playing("Kavinsky", "Nightcall"));
+    source->notify();
+    timers->advance(EngineViewModel::kDebounce);
+    ASSERT_TRUE(processEventsUntil([&] { return source->reads() == 2; }));
+    engine->togglePause();
+    source->release();
+    settle();
+    EXPECT_EQ(slack["T1"]->sets(), 0U);
+    EXPECT_EQ(statusLine(), "Paused \u2014 not updating Slack");
+    EXPECT_EQ(engine->nowPlayingTrack().toStdString(), "Nightcall");
 }
 
 TEST_F(EngineTest, APausedPlayerWithoutATrackKeepsTheLastTrackShown) {
