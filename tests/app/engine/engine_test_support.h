@@ -34,10 +34,7 @@ public:
     void startObserving(ChangeHandler handler) override { m_handler = std::move(handler); }
     void stopObserving() override { m_handler = nullptr; }
     std::optional<Artwork> artwork() override { return std::nullopt; }
-    void perform(PlayerCommand command) override {
-        const std::lock_guard lock(m_mutex);
-        m_commands.push_back(command);
-    }
+    void perform(PlayerCommand /*command*/) override {}
 
     void set(NowPlaying reading) {
         const std::lock_guard lock(m_mutex);
@@ -73,7 +70,6 @@ private:
     NowPlaying m_reading;
     int m_reads = 0;
     bool m_held = false;
-    std::vector<PlayerCommand> m_commands;
     ChangeHandler m_handler;
 };
 
@@ -90,6 +86,10 @@ public:
     }
     std::vector<std::string> observedGenres() const override { return {}; }
 };
+
+inline ServiceError networkDown() {
+    return ServiceError(TransportError{TransportError::Kind::cannotConnect, "Could not connect to the server."});
+}
 
 /// Screens the test puts to sleep and wakes.
 struct TestScreens final : ScreenSleepWatcher {
@@ -111,9 +111,15 @@ public:
     mutable std::deque<ServiceError> getFailures;
     mutable std::deque<ServiceError> setFailures;
     mutable bool hangSets = false;
+    mutable bool hangGets = false;
 
     QCoro::Task<Result<SlackStatus>> getStatus() const override {
         calls.push_back({"users.profile.get", {}});
+        if (hangGets) {
+            Hang hang{this};
+            co_await hang;
+            co_return networkDown();
+        }
         if (!getFailures.empty()) {
             co_return takeFront(getFailures);
         }
@@ -136,12 +142,10 @@ public:
     QCoro::Task<Result<EmojiMap>> listEmoji() const override { co_return EmojiMap{{"party-parrot", "https://x"}}; }
     QCoro::Task<Result<std::monostate>> revoke() const override { co_return std::monostate{}; }
 
-    std::size_t count(std::string_view method) const {
-        return static_cast<std::size_t>(
-            std::count_if(calls.begin(), calls.end(), [&](const Call& call) { return call.method == method; }));
+    std::size_t sets() const {
+        return static_cast<std::size_t>(std::count_if(
+            calls.begin(), calls.end(), [](const Call& call) { return call.method == "users.profile.set"; }));
     }
-    std::size_t sets() const { return count("users.profile.set"); }
-    std::size_t gets() const { return count("users.profile.get"); }
     void releaseHung() const {
         for (const std::coroutine_handle<> handle : std::exchange(m_hung, {})) {
             handle.resume();
@@ -163,10 +167,6 @@ private:
     mutable std::vector<std::coroutine_handle<>> m_hung;
 };
 
-inline ServiceError networkDown() {
-    return ServiceError(TransportError{TransportError::Kind::cannotConnect, "Could not connect to the server."});
-}
-
 /// An engine on virtual time over a scripted player, in-process Slack workspaces and a real folder.
 /// Its one vibe, "Focus", matches "electronic"; the template is "{vibe} · {track}".
 class EngineTest : public ::testing::Test {
@@ -177,12 +177,11 @@ protected:
                      m_lines.emplace_back(line);
                  }}) {
         installAppLog(&m_log);
-        genres->byArtist["Kavinsky"] = {"Electronic"};
-        genres->byArtist["Justice"] = {"Electronic", "French House"};
     }
     ~EngineTest() override {
         for (const auto& [teamID, workspace] : slack) {
             workspace->hangSets = false;
+            workspace->hangGets = false;
             workspace->releaseHung();
         }
         if (engine) {
@@ -215,7 +214,9 @@ protected:
         parts.makeSource = [this](const std::vector<PlayerSourceID>&) {
             return source;
         };
-        parts.genres = std::unique_ptr<GenreSource>(new ForwardingGenres(genres));
+        auto genres = std::make_unique<StaticGenres>();
+        genres->byArtist = {{"Kavinsky", {"Electronic"}}, {"Justice", {"Electronic", "French House"}}};
+        parts.genres = std::move(genres);
         auto screens = std::make_unique<TestScreens>();
         screensAsleep = [handler = screens->handler](bool asleep) {
             if (*handler) {
@@ -281,7 +282,6 @@ protected:
 
     std::shared_ptr<ManualTimers> timers = std::make_shared<ManualTimers>();
     std::shared_ptr<ScriptedSource> source = std::make_shared<ScriptedSource>();
-    std::shared_ptr<StaticGenres> genres = std::make_shared<StaticGenres>();
     std::map<std::string, std::shared_ptr<FakeWorkspace>> slack;
     std::map<std::string, std::string> tokens;
     std::unique_ptr<EngineViewModel> engine;
@@ -289,16 +289,6 @@ protected:
     std::function<void(bool)> screensAsleep;
 
 private:
-    struct ForwardingGenres final : GenreSource {
-        explicit ForwardingGenres(std::shared_ptr<StaticGenres> to)
-            : target(std::move(to)) {}
-        QCoro::Task<std::vector<GenreTag>> genres(std::string artist) override {
-            return target->genres(std::move(artist));
-        }
-        std::vector<std::string> observedGenres() const override { return target->observedGenres(); }
-        std::shared_ptr<StaticGenres> target;
-    };
-
     TemporaryFolder m_folder;
     std::mutex m_linesMutex;
     std::vector<std::string> m_lines;

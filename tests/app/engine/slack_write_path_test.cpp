@@ -34,6 +34,31 @@ TEST_F(EngineTest, TwoTracksTwoSecondsApartAreWrittenFiveSecondsLater) {
     EXPECT_EQ(logged("deferred for T1"), 1U); // once per exhaustion
 }
 
+TEST_F(EngineTest, ASlotThatFreesWhileTheRunGoesOnIsRetriedASecondLater) {
+    makeEngine({"T1", "T2"});
+    startEngine();
+    play("Kavinsky", "Nightcall");
+    timers->advance(7s);
+    slack["T2"]->status = kLunch;
+    play("Justice", "Genesis"); // T1 written, T2 stands by (no slot taken)
+    timers->advance(2s);
+    slack["T2"]->hangGets = true;
+    source->set(NowPlaying::playing("Kavinsky", "Odd Look"));
+    source->notify();
+    timers->advance(EngineViewModel::kDebounce);
+    // T1 is deferred; T2's read hangs until T1's slot has long freed.
+    ASSERT_TRUE(processEventsUntil([&] { return slack["T2"]->calls.size() == 4; }));
+    timers->advance(7s);
+    slack["T2"]->hangGets = false;
+    slack["T2"]->releaseHung();
+    settle();
+    ASSERT_EQ(timers->pending(TimerPurpose::deferredRetry), 1U);
+    EXPECT_EQ(timers->started(TimerPurpose::deferredRetry).back(), 1s);
+    timers->advance(1s);
+    settle();
+    EXPECT_EQ(slack["T1"]->status.text, "Focus \u00B7 Odd Look");
+}
+
 TEST_F(EngineTest, OwnershipDecidesEachWrite) {
     makeEngine({"T1"});
     FakeWorkspace& t1 = *slack["T1"];
