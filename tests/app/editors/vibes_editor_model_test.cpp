@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -69,15 +70,8 @@ protected:
         std::ranges::transform(model.vibes(), std::inserter(result, result.end()), &IdentifiedVibe::id);
         return result;
     }
-    /// Whether no vibe has any of these identities.
     bool allNew(const std::set<QUuid>& old) const {
         return std::ranges::none_of(model.vibes(), [&](const IdentifiedVibe& entry) { return old.contains(entry.id); });
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> result;
-        std::ranges::transform(model.vibes(), std::back_inserter(result),
-                               [](const auto& entry) { return entry.vibe.name; });
-        return result;
     }
     void settle() { timers.advance(VibesEditorModel::kCommitDelay); }
 
@@ -206,6 +200,19 @@ TEST_F(VibesEditorModelTest, DeletingTheDefaultThemeInUseIsOneUndoableStep) {
     EXPECT_EQ(stack.count(), steps);
 }
 
+TEST_F(VibesEditorModelTest, ReorderingFollowsListDragAndDrop) {
+    using Case = std::tuple<std::vector<int>, int, std::vector<std::string>>;
+    for (const auto& [positions, destination, expected] :
+         {Case{{0}, 2, {"focus", "chill", "party"}}, Case{{2}, 0, {"party", "chill", "focus"}},
+          Case{{0, 1}, 3, {"party", "chill", "focus"}}, Case{{7}, 0, {"chill", "focus", "party"}}}) {
+        ASSERT_TRUE(model.load());
+        model.moveVibes(positions, destination);
+        std::vector<std::string> names;
+        std::ranges::transform(model.vibes(), std::back_inserter(names), [](const auto& e) { return e.vibe.name; });
+        EXPECT_EQ(names, expected) << ::testing::PrintToString(positions) << " to " << destination;
+    }
+}
+
 TEST_F(VibesEditorModelTest, MappingAGenreMovesItAndUnmappingOnlyRemovesIt) {
     model.mapGenre(" Indie Pop\n", idAt(2));
     EXPECT_EQ(model.vibes()[0].vibe.match, (std::vector<std::string>{"lofi"}));
@@ -246,7 +253,7 @@ TEST_F(VibesEditorModelTest, EveryNamedStepUndoesAndRedoesByExchangingDrafts) {
     check("Reset Vibes", [&] { model.resetVibesToDefaults(); });
 }
 
-TEST_F(VibesEditorModelTest, NewVibesAndThemesGetUnusedIdentities) {
+TEST_F(VibesEditorModelTest, NewVibesAndThemesGetUnusedIdentitiesAndLoadingAndResettingFreshOnes) {
     EXPECT_NE(model.addVibe(), model.addVibe());
     EXPECT_EQ(model.validationError(), "Duplicate vibe name \u201Cnew-vibe\u201D.") << "new vibes are not renamed";
     EXPECT_EQ(model.addTheme(), "my-theme");
@@ -256,29 +263,7 @@ TEST_F(VibesEditorModelTest, NewVibesAndThemesGetUnusedIdentities) {
     EXPECT_EQ(duplicated.name, StatusTheme::sparkles().name + " copy");
     EXPECT_TRUE(duplicated.summary.empty());
     EXPECT_NE(model.duplicateTheme(duplicated), copy);
-}
 
-TEST_F(VibesEditorModelTest, ReorderingFollowsListDragAndDrop) {
-    struct Case {
-        std::vector<int> positions;
-        int destination;
-        std::vector<std::string> expected;
-    };
-    const std::vector<Case> cases = {
-        {{0}, 2, {"focus", "chill", "party"}},
-        {{2}, 0, {"party", "chill", "focus"}},
-        {{0, 1}, 3, {"party", "chill", "focus"}},
-        {{7}, 0, {"chill", "focus", "party"}},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(model.load());
-        model.moveVibes(c.positions, c.destination);
-        EXPECT_EQ(names(), c.expected) << ::testing::PrintToString(c.positions) << " to " << c.destination;
-    }
-}
-
-TEST_F(VibesEditorModelTest, LoadingAndResettingGiveFreshIdentities) {
-    model.addVibe();
     std::set<QUuid> before = ids();
     ASSERT_TRUE(model.load());
     EXPECT_TRUE(allNew(before));
