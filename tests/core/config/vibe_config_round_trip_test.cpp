@@ -143,24 +143,5 @@ TEST(VibeConfigRoundTrip, GeneratedConfigurationsSurviveASaveUnchanged) {
     }
 }
 
-TEST(VibeConfigRoundTrip, DanglingThemesAreTheOnlyReferencesThatDoNotSurvive) {
-    ConfigGenerator generator(7);
-    for (int iteration = 0; iteration < 200; ++iteration) {
-        VibeConfig original = generator.next();
-        original.themeID = "no such theme \u2014 " + std::to_string(iteration);
-        for (Vibe& vibe : original.vibes) {
-            vibe.themeID = "gone";
-        }
-        const VibeConfig decoded = VibeConfig::decode(original.encodedData());
-
-        VibeConfig expected = original;
-        expected.themeID = "plain";
-        for (Vibe& vibe : expected.vibes) {
-            vibe.themeID.reset();
-        }
-        EXPECT_EQ(decoded, expected) << "configuration " << iteration;
-    }
-}
-
 } // namespace
 } // namespace nimbrel
