@@ -27,9 +27,14 @@ public:
         for (int count = below(4); count > 0; --count) {
             config.customThemes.push_back(theme());
         }
-        config.pollSeconds = pollSeconds();
+        const std::int64_t extreme = chance(2) ? INT64_MIN : INT64_MAX;
+        config.pollSeconds =
+            chance(3) ? extreme : std::uniform_int_distribution<std::int64_t>(INT64_MIN, INT64_MAX)(m_random);
         config.animateMenuBar = chance(2);
-        config.sources = sources();
+        const auto sources = PlayerSourceID::allCases();
+        config.sources.assign(sources.begin(), sources.end());
+        std::shuffle(config.sources.begin(), config.sources.end(), m_random);
+        config.sources.resize(static_cast<std::size_t>(below(3)));
 
         std::vector<std::string> themeIDs(StatusTheme::builtInIDs().begin(), StatusTheme::builtInIDs().end());
         for (const StatusTheme& custom : config.customThemes) {
@@ -102,19 +107,6 @@ private:
             result.templateText = text();
         }
         return result;
-    }
-
-    std::int64_t pollSeconds() {
-        const std::int64_t extreme = chance(2) ? INT64_MIN : INT64_MAX;
-        return chance(3) ? extreme : std::uniform_int_distribution<std::int64_t>(INT64_MIN, INT64_MAX)(m_random);
-    }
-
-    std::vector<PlayerSourceID> sources() {
-        const auto cases = PlayerSourceID::allCases();
-        std::vector<PlayerSourceID> all(cases.begin(), cases.end());
-        std::shuffle(all.begin(), all.end(), m_random);
-        all.erase(all.begin() + below(3), all.end());
-        return all;
     }
 
     Vibe vibe(const std::vector<std::string>& themeIDs) {

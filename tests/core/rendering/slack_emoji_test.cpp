@@ -41,15 +41,11 @@ TEST(SlackEmojiTables, CuratedEntriesAreKnownAndGroupedByTabInTabOrder) {
 }
 
 TEST(SlackEmojiNormalize, Cases) {
-    struct Case {
-        std::string input;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {" :ZAP: ", "zap"}, {"::zap::", ":zap:"}, {"zap", "zap"}, {":::", ":"}, {"\u00A0:Zap:\u2003", "zap"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlackEmoji::normalize(c.input), c.expected) << "input: [" << c.input << "]";
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(SlackEmoji::normalize(input), expected) << "input: [" << input << "]";
     }
 }
 
@@ -63,26 +59,18 @@ TEST(SlackEmojiGlyph, AliasesShareAGlyph) {
 }
 
 TEST(SlackEmojiDisplay, Cases) {
-    struct Case {
-        std::string input;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {":fire:", scalars(U"\U0001F525")}, {":my_custom:", ":my_custom:"},
         {" :My_Custom: ", ":My_Custom:"},   {scalars(U"\U0001F525"), scalars(U"\U0001F525")},
         {"ZAP", scalars(U"\u26A1\uFE0F")},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlackEmoji::display(c.input), c.expected) << "input: [" << c.input << "]";
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(SlackEmoji::display(input), expected) << "input: [" << input << "]";
     }
 }
 
 TEST(SlackEmojiMenuBarGlyph, Cases) {
-    struct Case {
-        std::string input;
-        std::optional<std::string> expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
         {"5", std::nullopt},
         {"", std::nullopt},
         {":my_custom:", std::nullopt},
@@ -93,17 +81,13 @@ TEST(SlackEmojiMenuBarGlyph, Cases) {
         {scalars(U"5\uFE0F\u20E3"), scalars(U"5\uFE0F\u20E3")}, // a keycap
         {scalars(U"\U0001F44D\U0001F3FD"), scalars(U"\U0001F44D\U0001F3FD")},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlackEmoji::menuBarGlyph(c.input), c.expected) << "input: [" << c.input << "]";
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(SlackEmoji::menuBarGlyph(input), expected) << "input: [" << input << "]";
     }
 }
 
 TEST(SlackEmojiLooksLikeShortcode, Cases) {
-    struct Case {
-        std::string input;
-        bool expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, bool>> cases = {
         {":my_custom:", true}, // a colon makes any well-formed name plausible
         {"zap", true},         // known without colons
         {"my_custom", false},  // unknown and without colons
@@ -111,8 +95,8 @@ TEST(SlackEmojiLooksLikeShortcode, Cases) {
         {":dot.ted:", false},  {"", false},           {"::", false},
         {":", false},          {":caf\u00E9:", true}, {scalars(U"\U0001F525"), false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlackEmoji::looksLikeShortcode(c.input), c.expected) << "input: [" << c.input << "]";
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(SlackEmoji::looksLikeShortcode(input), expected) << "input: [" << input << "]";
     }
 }
 
@@ -131,11 +115,7 @@ TEST(SlackEmojiIsKnown, StandardAndWorkspaceEmoji) {
 TEST(SlackEmojiCanonicalizing, Cases) {
     const std::string zap = scalars(U"\u26A1\uFE0F");
     const std::string fire = scalars(U"\U0001F525");
-    struct Case {
-        std::string input;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"Energy :zap::fire: now", "Energy " + zap + fire + " now"},
         {"ratio 3:2 :nope: :zap:", "ratio 3:2 :nope: " + zap},
         {"12:30", "12:30"},
@@ -147,9 +127,9 @@ TEST(SlackEmojiCanonicalizing, Cases) {
         {"a:b:c:fire:d", "a:b:c" + fire + "d"},
         {"", ""},
     };
-    for (const Case& c : cases) {
-        const std::string once = SlackEmoji::canonicalizingShortcodes(c.input);
-        EXPECT_EQ(once, c.expected) << "input: [" << c.input << "]";
+    for (const auto& [input, expected] : cases) {
+        const std::string once = SlackEmoji::canonicalizingShortcodes(input);
+        EXPECT_EQ(once, expected) << "input: [" << input << "]";
         EXPECT_EQ(SlackEmoji::canonicalizingShortcodes(once), once) << "not stable on its own output";
     }
 }

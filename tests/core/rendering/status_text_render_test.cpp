@@ -191,7 +191,7 @@ TEST(StatusTextRenderGenerated, InvariantsHold) {
     for (int round = 0; round < 1500; ++round) {
         const StatusTheme& theme = themes[static_cast<std::size_t>(round) % themes.size()];
         VibeConfig config;
-        config.statusFormat = generatoconfig.statusFormat();
+        config.statusFormat = generator.templateText();
         if (!theme.isBuiltIn()) {
             config.customThemes.push_back(theme);
         }
