@@ -135,7 +135,6 @@ TEST(GenreCacheJson, Malformed) {
     };
     const std::vector<Row> rows = {
         {"", ""},
-        {"{", "line 1, column 2"},
         {"{}", "entries"},
         {R"({"entries": []})", "entries"},
         {R"({"entries": {"a": {"genre": "Pop"}}})", "entries.a.storedAt"},
