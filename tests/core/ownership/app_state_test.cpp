@@ -85,9 +85,6 @@ TEST(AppState, ClearAllKeysTouchesNothingElse) {
     expected.workspaces.at("T1").lastKey.reset();
     state.clearAllKeys();
     EXPECT_EQ(state, expected);
-    EXPECT_FALSE(state.record("T1").lastKey);
-    EXPECT_TRUE(state.record("T1").lastSetByUs);
-    EXPECT_TRUE(state.record("T2").isYielded);
 }
 
 TEST(AppState, YieldKeepsOnlyAForeignStatusAsSnapshot) {
@@ -163,8 +160,6 @@ TEST(AppStateJson, Layout) {
                               "last_set_emoji": ":zap:", "is_yielded": false}},
         "recently_set_texts": ["A"], "recently_set_emoji": [":zap:"]})"));
     EXPECT_EQ(state.encodedData().find('\n'), std::string::npos) << "compact";
-    EXPECT_EQ(AppState().toJson(),
-              nlohmann::json::parse(R"({"workspaces": {}, "recently_set_texts": [], "recently_set_emoji": []})"));
 }
 
 TEST(AppStateJson, ABadRecordBecomesEmptyAndTheOthersStay) {
@@ -185,21 +180,19 @@ TEST(AppStateJson, ABadRecordBecomesEmptyAndTheOthersStay) {
     EXPECT_EQ(reading.unreadableRecords[1].location(), "workspaces.T3");
 }
 
-TEST(AppStateJson, MismatchedRecentListsPairUp) {
-    const AppStateReading threeAndTwo =
-        AppState::decode(R"({"recently_set_texts": ["A", "B", "C"], "recently_set_emoji": [":a:", ":b:"]})");
-    EXPECT_EQ(threeAndTwo.state.recentlySet, (std::vector<SlackStatus>{{"A", ":a:", 0}, {"B", ":b:", 0}}));
-    const AppStateReading onlyEmoji = AppState::decode(R"({"recently_set_emoji": [":a:"]})");
-    EXPECT_TRUE(onlyEmoji.state.recentlySet.empty());
-}
-
-TEST(AppStateJson, WorkspacesOfTheWrongTypeAreSkipped) {
-    for (const char* document : {R"({"workspaces": [], "recently_set_texts": ["A"], "recently_set_emoji": [""]})",
-                                 R"({"workspaces": "T1", "recently_set_texts": ["A"], "recently_set_emoji": [""]})",
-                                 R"({"recently_set_texts": ["A"], "recently_set_emoji": [""], "extra": 1})"}) {
+// Lists of unequal length pair up as far as both go; a workspaces member of the wrong type is skipped.
+TEST(AppStateJson, LenientReading) {
+    const std::vector<SlackStatus> a{{"A", ":a:", 0}};
+    const std::pair<const char*, std::vector<SlackStatus>> rows[] = {
+        {R"({"recently_set_texts": ["A", "B"], "recently_set_emoji": [":a:"]})", a},
+        {R"({"recently_set_emoji": [":a:"]})", {}},
+        {R"({"workspaces": [], "recently_set_texts": ["A"], "recently_set_emoji": [":a:"]})", a},
+        {R"({"workspaces": "T1", "recently_set_texts": ["A"], "recently_set_emoji": [":a:", ""], "extra": 1})", a},
+    };
+    for (const auto& [document, recent] : rows) {
         const AppStateReading reading = AppState::decode(document);
         EXPECT_TRUE(reading.state.workspaces.empty()) << document;
-        EXPECT_EQ(reading.state.recentlySet, (std::vector<SlackStatus>{{"A", "", 0}})) << document;
+        EXPECT_EQ(reading.state.recentlySet, recent) << document;
     }
 }
 
@@ -210,8 +203,6 @@ TEST(AppStateJson, AWrongTypedRecentListMakesTheWholeFileUnreadable) {
              R"({"workspaces": {"T1": {}}, "recently_set_texts": [null], "recently_set_emoji": [""]})",
              R"({"workspaces": {"T1": {}}, "recently_set_emoji": {}})",
              R"([])",
-             R"("state")",
-             R"({"workspaces": )",
              "",
          }) {
         EXPECT_THROW((void)AppState::decode(document), DecodeError) << document;
@@ -244,10 +235,8 @@ TEST(AppStateJson, DecodingKeepsOnlyTheNewestRecentStatusesUpToTheLimit) {
         texts.push_back("status " + std::to_string(index));
         emoji.push_back(":zap:");
     }
-    const AppStateReading reading = AppState::decode(nlohmann::json{
-        {"workspaces", nlohmann::json::object()},
-        {"recently_set_texts", texts},
-        {"recently_set_emoji", emoji}}.dump());
+    const AppStateReading reading =
+        AppState::decode(nlohmann::json{{"recently_set_texts", texts}, {"recently_set_emoji", emoji}}.dump());
     ASSERT_EQ(reading.state.recentlySet.size(), AppState::recentlySetLimit);
     EXPECT_EQ(reading.state.recentlySet.front().text, "status 0");
     EXPECT_EQ(reading.state.recentlySet.back().text, "status " + std::to_string(AppState::recentlySetLimit - 1));

@@ -142,11 +142,7 @@ TEST_P(RateLimitWindowRandomSchedule, NeverGrantsMoreThanTheLimit) {
 INSTANTIATE_TEST_SUITE_P(Schedules, RateLimitWindowRandomSchedule,
                          ::testing::Values(Schedule{1, 6.0, 1}, Schedule{1, 6.0, 2}, Schedule{1, 6.0, 3},
                                            Schedule{20, 60.0, 4}, Schedule{20, 60.0, 5}, Schedule{3, 1.5, 6},
-                                           Schedule{5, 10.0, 7}, Schedule{0, 6.0, 8}),
-                         [](const ::testing::TestParamInfo<Schedule>& param) {
-                             return "limit" + std::to_string(param.param.limit) + "_seed" +
-                                    std::to_string(param.param.seed);
-                         });
+                                           Schedule{5, 10.0, 7}, Schedule{0, 6.0, 8}));
 
 } // namespace
 } // namespace nimbrel

@@ -23,10 +23,6 @@ std::string repeat(std::string_view piece, std::size_t times) {
     return out;
 }
 
-std::size_t length(std::string_view text) {
-    return Graphemes::count(text);
-}
-
 Vibe beats() {
     return Vibe{"hip-hop", "Beats and bars", ":microphone:", {"rap"}, std::nullopt};
 }
@@ -106,8 +102,6 @@ TEST(StatusTextRender, TheTrackGivesWayFirstAndTheLimitHolds) {
         {"every use of the track gives way", "{vibe}|{track}|{track}", "plain", std::string(28, 'v'),
          std::string(50, 't'),
          std::string(28, 'v') + "|" + std::string(34, 't') + kEllipsis + "|" + std::string(34, 't') + kEllipsis},
-        {"a short track cannot absorb it", "{vibe} {track}", "plain", std::string(120, 'v'), "0123456789",
-         std::string(99, 'v') + kEllipsis},
         {"the decoration stays whole", "{vibe} {track}", "dagger", std::string(120, 'v'), "0123456789",
          "\u2020 " + std::string(95, 'v') + kEllipsis + " \u2020"},
         {"nor can an empty track", "{vibe}{track}", "plain", std::string(120, 'v'), "",
@@ -115,8 +109,6 @@ TEST(StatusTextRender, TheTrackGivesWayFirstAndTheLimitHolds) {
         // 80 + 1 + 30 = 111: the title keeps 18 characters, the 18th is a space that is dropped.
         {"no white space before the ellipsis", "{vibe} {track}", "plain", v80,
          std::string(17, 'a') + "  " + std::string(11, 'b'), v80 + " " + std::string(17, 'a') + kEllipsis},
-        {"daggers kept, track shortened", "{vibe} {track}", "dagger", std::string(90, 'v'), std::string(20, 't'),
-         "\u2020 " + std::string(90, 'v') + " " + std::string(4, 't') + kEllipsis + " \u2020"},
         {"exactly a hundred", "{vibe}", "plain", std::string(100, 'x'), "T", std::string(100, 'x')},
         {"a hundred and one", "{vibe}", "plain", std::string(101, 'x'), "T", std::string(99, 'x') + kEllipsis},
         {"clusters, not bytes", "{vibe}", "plain", mixedHundred, "T", mixedHundred},
@@ -128,7 +120,7 @@ TEST(StatusTextRender, TheTrackGivesWayFirstAndTheLimitHolds) {
         vibe.statusText = c.statusText;
         const std::string rendered = StatusText::render(configWithFormat(c.format, c.theme), vibe, "A", c.track);
         EXPECT_EQ(rendered, c.expected) << c.name;
-        EXPECT_LE(length(rendered), 100u) << c.name;
+        EXPECT_LE(Graphemes::count(rendered), 100u) << c.name;
     }
 }
 
@@ -168,13 +160,8 @@ struct Generator {
     }
 
     std::string templateText() {
-        switch (below(6)) {
-        case 0:
-            return "";
-        case 1:
-            return text(12); // no placeholder at all
-        default:
-            break;
+        if (chance(33)) {
+            return chance(50) ? "" : text(12); // no placeholder at all
         }
         static const std::vector<std::string> kTokens = {"{vibe}",  "{artist}", "{track}", "{emoji}",
                                                          "{track}", "{other}",  "{"};
@@ -187,92 +174,71 @@ struct Generator {
     }
 };
 
-struct Rendered {
-    StatusTheme theme;
-    std::string templateText;
-    Vibe vibe;
-    std::string artist;
-    std::string track;
-    std::string output;
-};
-
-std::string describe(const Rendered& r) {
-    return "theme " + r.theme.id + ", template [" + r.templateText + "], status text [" + r.vibe.statusText +
-           "], artist [" + r.artist + "], track [" + r.track + "] -> [" + r.output + "]";
-}
-
-// The themes to try: every built-in one, and custom ones with random decorations and transforms.
-std::vector<StatusTheme> themesToTry(Generator& generator) {
-    std::vector<StatusTheme> themes = StatusTheme::builtIns();
-    for (std::size_t i = 0; i < 12; ++i) {
-        StatusTheme custom;
-        custom.id = "custom-" + std::to_string(i);
-        custom.name = custom.id;
-        const std::size_t longest = i < 3 ? 70 : 12; // a few leave almost no room for the body
-        custom.prefix = generator.text(longest);
-        custom.suffix = generator.text(longest);
-        custom.transform = TextTransform::allCases()[generator.below(TextTransform::allCases().size())];
-        themes.push_back(custom);
-    }
-    return themes;
-}
-
 TEST(StatusTextRenderGenerated, InvariantsHold) {
     Generator generator{std::mt19937(20240611)};
-    const std::vector<StatusTheme> themes = themesToTry(generator);
+    // Every built-in theme, and custom ones with random decorations and transforms.
+    std::vector<StatusTheme> themes = StatusTheme::builtIns();
+    for (std::size_t i = 0; i < 12; ++i) {
+        const std::size_t longest = i < 3 ? 70 : 12; // a few leave almost no room for the body
+        const std::string id = "custom-" + std::to_string(i);
+        themes.push_back(StatusTheme{id, id, generator.text(longest), generator.text(longest),
+                                     TextTransform::allCases()[generator.below(TextTransform::allCases().size())],
+                                     std::nullopt, ""});
+    }
     std::size_t trackShortened = 0;
     std::size_t decorationProtected = 0;
 
     for (int round = 0; round < 1500; ++round) {
-        Rendered r;
-        r.theme = themes[static_cast<std::size_t>(round) % themes.size()];
-        r.templateText = generator.templateText();
-        r.vibe = Vibe{"v", generator.text(generator.chance(30) ? 110 : 25), ":zap:", {}, r.theme.id};
-        r.artist = generator.text(generator.chance(20) ? 90 : 20);
-        r.track = generator.text(generator.chance(50) ? 140 : 30);
-
+        const StatusTheme& theme = themes[static_cast<std::size_t>(round) % themes.size()];
         VibeConfig config;
-        config.statusFormat = r.templateText;
-        if (!r.theme.isBuiltIn()) {
-            config.customThemes.push_back(r.theme);
+        config.statusFormat = generator.templateText();
+        if (!theme.isBuiltIn()) {
+            config.customThemes.push_back(theme);
         }
-        r.output = StatusText::render(config, r.vibe, r.artist, r.track);
+        const Vibe vibe{"v", generator.text(generator.chance(30) ? 110 : 25), ":zap:", {}, theme.id};
+        const std::string artist = generator.text(generator.chance(20) ? 90 : 20);
+        const std::string track = generator.text(generator.chance(50) ? 140 : 30);
+        const std::string output = StatusText::render(config, vibe, artist, track);
+        const std::string describe = "theme " + theme.id + ", template [" + config.statusFormat + "], status text [" +
+                                     vibe.statusText + "], artist [" + artist + "], track [" + track + "] -> [" +
+                                     output + "]";
 
         // Never more than Slack's limit.
-        ASSERT_LE(length(r.output), 100u) << describe(r);
+        ASSERT_LE(Graphemes::count(output), 100u) << describe;
 
-        const std::size_t decoration = r.theme.decorationCount();
+        const std::size_t decoration = theme.decorationCount();
         if (decoration < 100) {
             // The decoration fits within the limit, so it is never cut.
-            ASSERT_TRUE(r.output.starts_with(r.theme.prefix)) << describe(r);
-            ASSERT_TRUE(r.output.ends_with(r.theme.suffix)) << describe(r);
+            ASSERT_TRUE(output.starts_with(theme.prefix)) << describe;
+            ASSERT_TRUE(output.ends_with(theme.suffix)) << describe;
             if (decoration > 0) {
                 ++decorationProtected;
             }
         } else {
-            ASSERT_EQ(r.output, StatusText::clamp(r.theme.prefix + r.theme.suffix, 100)) << describe(r);
+            ASSERT_EQ(output, StatusText::clamp(theme.prefix + theme.suffix, 100)) << describe;
         }
 
         // The track gives way first: when shortening the title alone can make the body fit, the rest of the
         // body is kept whole and the title keeps as many characters as fit, without trailing white space.
-        const std::string effectiveTemplate = r.templateText.empty() ? "{vibe}" : r.templateText;
+        const std::string effectiveTemplate = config.statusFormat.empty() ? "{vibe}" : config.statusFormat;
         const std::size_t bodyLimit = decoration >= 99 ? 1 : 100 - decoration;
         const bool placeholdersOnlyInTemplate =
-            r.vibe.statusText.find('{') == std::string::npos && r.artist.find('{') == std::string::npos;
+            vibe.statusText.find('{') == std::string::npos && artist.find('{') == std::string::npos;
         if (decoration > 98 || !placeholdersOnlyInTemplate || effectiveTemplate.find("{track}") == std::string::npos) {
             continue;
         }
-        const std::string fullBody = StatusText::filled(effectiveTemplate, r.vibe, r.artist, r.track);
-        if (length(fullBody) <= bodyLimit) {
-            ASSERT_EQ(r.output, r.theme.prefix + r.theme.transform.apply(fullBody) + r.theme.suffix) << describe(r);
+        const std::string fullBody = StatusText::filled(effectiveTemplate, vibe, artist, track);
+        if (Graphemes::count(fullBody) <= bodyLimit) {
+            ASSERT_EQ(output, theme.prefix + theme.transform.apply(fullBody) + theme.suffix) << describe;
             continue;
         }
         // The longest title prefix whose body fits.
-        const std::size_t trackLength = length(r.track);
+        const std::size_t trackLength = Graphemes::count(track);
         std::optional<std::size_t> keep;
         for (std::size_t m = trackLength; m-- > 0;) {
-            const std::string candidate(Graphemes::prefix(r.track, m));
-            if (length(StatusText::filled(effectiveTemplate, r.vibe, r.artist, candidate + kEllipsis)) <= bodyLimit) {
+            const std::string candidate(Graphemes::prefix(track, m));
+            if (Graphemes::count(StatusText::filled(effectiveTemplate, vibe, artist, candidate + kEllipsis)) <=
+                bodyLimit) {
                 keep = m;
                 break;
             }
@@ -280,16 +246,16 @@ TEST(StatusTextRenderGenerated, InvariantsHold) {
         if (!keep || *keep == 0) {
             continue; // the title cannot absorb the excess on its own
         }
-        std::string kept(Graphemes::prefix(r.track, *keep));
+        std::string kept(Graphemes::prefix(track, *keep));
         while (!kept.empty() && UnicodeProperties::isWhitespace(Graphemes::last(kept))) {
             kept.resize(kept.size() - Graphemes::last(kept).size());
         }
-        const std::string shortBody = StatusText::filled(effectiveTemplate, r.vibe, r.artist, kept + kEllipsis);
-        const std::string transformed = r.theme.transform.apply(shortBody);
-        if (length(transformed) != length(shortBody)) {
+        const std::string shortBody = StatusText::filled(effectiveTemplate, vibe, artist, kept + kEllipsis);
+        const std::string transformed = theme.transform.apply(shortBody);
+        if (Graphemes::count(transformed) != Graphemes::count(shortBody)) {
             continue; // a transform that changes the length may cut the tail instead
         }
-        ASSERT_EQ(r.output, r.theme.prefix + transformed + r.theme.suffix) << describe(r);
+        ASSERT_EQ(output, theme.prefix + transformed + theme.suffix) << describe;
         ++trackShortened;
     }
     // The generator must actually reach the interesting cases.
