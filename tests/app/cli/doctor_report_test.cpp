@@ -30,7 +30,6 @@ StatusOwnershipRecord ownedWith(std::optional<SlackStatus> saved, Instant savedA
 TEST(DoctorReport, FinishExplanations) {
     struct Row {
         std::string name;
-        WhenMusicStops whenMusicStops;
         StatusOwnershipRecord record;
         bool discarded;
         std::string expected;
@@ -39,31 +38,30 @@ TEST(DoctorReport, FinishExplanations) {
     undated.savedText = "Lunch";
     const std::string cleared = "When the music stops the status is cleared: ";
     const std::vector<Row> rows = {
-        {"restore", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(1)), false,
+        {"restore", ownedWith(kLunch, kNow - hours(1)), false,
          "When the music stops Nimbrel puts back “Lunch” :fork_and_knife: (expires 2025-03-01T23:04:05Z) (saved "
          "2025-03-01T17:04:05Z; restorable until 2025-03-02T05:04:05Z)."},
-        {"own snapshot dropped", WhenMusicStops::restore, ownedWith(std::nullopt, kNow), true,
+        {"own snapshot dropped", ownedWith(std::nullopt, kNow), true,
          cleared + "the saved status was one of Nimbrel’s own, so it was dropped when the state was loaded."},
-        {"too old", WhenMusicStops::restore, ownedWith(kLunch, kNow - hours(13)), false,
+        {"too old", ownedWith(kLunch, kNow - hours(13)), false,
          cleared + "the saved status is more than 12 hours old (saved 2025-03-01T05:04:05Z)."},
-        {"future", WhenMusicStops::restore, ownedWith(kLunch, kNow + hours(2)), false,
+        {"future", ownedWith(kLunch, kNow + hours(2)), false,
          cleared + "the saved status is dated in the future (the clock may have been changed; saved "
                    "2025-03-01T20:04:05Z)."},
-        {"expired", WhenMusicStops::restore, ownedWith(SlackStatus{"Lunch", "", 1'740'850'000}, kNow - hours(1)), false,
+        {"expired", ownedWith(SlackStatus{"Lunch", "", 1'740'850'000}, kNow - hours(1)), false,
          cleared + "the saved status expired at 2025-03-01T17:26:40Z."},
-        {"expired long ago, beyond the clock's range", WhenMusicStops::restore,
-         ownedWith(SlackStatus{"Lunch", "", -1}, kNow - hours(1)), false,
+        {"expired long ago, beyond the clock's range", ownedWith(SlackStatus{"Lunch", "", -1}, kNow - hours(1)), false,
          "When the music stops Nimbrel puts back “Lunch” (saved 2025-03-01T17:04:05Z; restorable until "
          "2025-03-02T05:04:05Z)."},
-        {"expiry beyond the clock's range", WhenMusicStops::restore,
-         ownedWith(SlackStatus{"Lunch", "", 99'999'999'999'999}, kNow - hours(1)), false,
+        {"expiry beyond the clock's range", ownedWith(SlackStatus{"Lunch", "", 99'999'999'999'999}, kNow - hours(1)),
+         false,
          "When the music stops Nimbrel puts back “Lunch” (expires 99999999999999 (seconds since 1970)) (saved "
          "2025-03-01T17:04:05Z; restorable until 2025-03-02T05:04:05Z)."},
-        {"undated", WhenMusicStops::restore, undated, false,
-         cleared + "the saved status has no date, so its age is unknown."},
+        {"undated", undated, false, cleared + "the saved status has no date, so its age is unknown."},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(DoctorReport::finishExplanation(row.whenMusicStops, row.record, kNow, row.discarded), row.expected)
+        EXPECT_EQ(DoctorReport::finishExplanation(WhenMusicStops::restore, row.record, kNow, row.discarded),
+                  row.expected)
             << row.name;
     }
 }

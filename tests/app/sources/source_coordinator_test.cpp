@@ -87,7 +87,8 @@ TEST_F(SourceCoordinatorTest, AHungPlayerHoldsOnlyItsOwnSlot) {
 
     EXPECT_EQ(sources->read(), NowPlaying::playing("B", "U"));
     EXPECT_EQ(sources->activePlayer(), PlayerSourceID::appleMusic);
-    const NowPlaying stuck = NowPlaying::error(SourceCoordinator::notRespondingDetail("Spotify"));
+    const NowPlaying stuck = NowPlaying::error("Spotify isn’t responding. It may be busy or stuck — quitting and "
+                                               "reopening it usually clears this.");
     EXPECT_EQ(sources->readAll(),
               (std::vector<SourceCoordinator::PlayerReading>{
                   {PlayerSourceID::spotify, stuck}, {PlayerSourceID::appleMusic, NowPlaying::playing("B", "U")}}));
@@ -107,18 +108,6 @@ TEST_F(SourceCoordinatorTest, AHungPlayerHoldsOnlyItsOwnSlot) {
     }
     EXPECT_GE(m_pool->threadCount(), 11);
     EXPECT_EQ(coordinator({PlayerSourceID::appleMusic}, 300ms)->read(), NowPlaying::notPlaying("paused", "B", "U"));
-}
-
-TEST_F(SourceCoordinatorTest, TheFiveSecondLimitInRealTime) {
-    auto spotify = startedPlayer(QStringLiteral("spotify"));
-    spotify->run([](FakeMprisPlayer& p) { p.hangGetAll(7000); });
-    auto sources = SourceCoordinator::forPlayers({PlayerSourceID::spotify}, QDBusConnection::sessionBus(), {});
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(sources->read(), NowPlaying::error("Spotify isn’t responding. It may be busy or stuck — quitting and "
-                                                 "reopening it usually clears this."));
-    const auto waited = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(waited, 5000ms);
-    EXPECT_LT(waited, 6500ms);
 }
 
 TEST_F(SourceCoordinatorTest, TheMainThreadAwaitsTheDriver) {
