@@ -34,7 +34,7 @@ public:
         const auto sources = PlayerSourceID::allCases();
         config.sources.assign(sources.begin(), sources.end());
         std::shuffle(config.sources.begin(), config.sources.end(), m_random);
-        config.sources.resize(static_cast<std::size_t>(below(3)));
+        config.sources.erase(config.sources.begin() + below(3), config.sources.end());
 
         std::vector<std::string> themeIDs(StatusTheme::builtInIDs().begin(), StatusTheme::builtInIDs().end());
         for (const StatusTheme& custom : config.customThemes) {
