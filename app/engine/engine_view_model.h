@@ -20,7 +20,9 @@
 #include "app/clients/http_session.h"
 #include "app/clients/secret_store.h"
 #include "app/clients/slack_api.h"
+#include "app/clients/slack_token_store.h"
 #include "app/clients/timers.h"
+#include "app/engine/connect_phase.h"
 #include "app/engine/screen_sleep_watcher.h"
 #include "app/engine/slack_write_path.h"
 #include "app/sources/now_playing_source.h"
@@ -58,6 +60,8 @@ public:
     using TokenReader = std::function<QFuture<SecretLookup>(std::string teamID)>;
     using ClientFactory = std::function<std::shared_ptr<const SlackApi>(const std::string& token)>;
     using SourceFactory = std::function<std::shared_ptr<NowPlayingSource>(const std::vector<PlayerSourceID>&)>;
+    using TokenWriter = std::function<QFuture<std::optional<KeychainError>>(SecretText token, std::string teamID)>;
+    using TokenDeleter = std::function<QFuture<std::optional<KeychainError>>(std::string teamID)>;
 
     /// How long stopping may take, run in flight and final writes included.
     static constexpr std::chrono::seconds kStopLimit{5};
@@ -83,6 +87,12 @@ public:
         std::unique_ptr<ScreenSleepWatcher> sleepWatcher;
         /// Where cover art is downloaded; none downloads no art (the headless program shows none).
         std::shared_ptr<HttpSession> artworkSession;
+        /// Connecting workspaces: the sign-in service's base address (`APIEndpoint::baseURL()`), the session
+        /// its claims go through, and the keyring's write and delete.
+        QUrl signInBase;
+        std::shared_ptr<HttpSession> signInSession;
+        TokenWriter writeToken;
+        TokenDeleter deleteToken;
     };
 
     /// Loads the configuration and the state, builds the source and one runtime per account (reading each
@@ -155,6 +165,19 @@ public:
     /// Loads the custom emoji of every workspace not loaded yet (when the editor opens).
     void loadMissingWorkspaceEmoji();
 
+    // ---- Connecting and disconnecting workspaces
+    const ConnectPhase& connectPhase() const noexcept { return m_connectPhase; }
+    /// Prepares an attempt and answers the sign-in start link to open in the browser; none, after setting
+    /// the phase to `failed`, when no link can be made. A new attempt replaces one still pending.
+    std::optional<QUrl> beginConnect();
+    /// Abandons the attempt in flight.
+    void cancelConnect();
+    /// Completes the attempt with the address the browser was sent back to (nimbrel://auth?…).
+    QCoro::Task<> handleCallback(QString address);
+    /// Revokes the workspace's token, deletes it from the keyring and forgets the workspace; never stops
+    /// half-way.
+    QCoro::Task<> disconnect(SlackAccount account);
+
 Q_SIGNALS:
     void devoStateChanged();
     void statusLineChanged();
@@ -168,6 +191,7 @@ Q_SIGNALS:
     void observedGenresChanged();
     void configChanged();
     void workspaceEmojiChanged();
+    void connectPhaseChanged();
     /// A run ended (the stop waits for it).
     void runFinished();
 
@@ -234,6 +258,9 @@ private:
     std::set<std::string> m_observedFolded;
     std::map<std::string, std::string> m_workspaceEmoji;
     std::set<std::string> m_workspaceEmojiLoaded;
+    ConnectPhase m_connectPhase;
+    /// The verifier of the attempt in flight; memory only.
+    std::optional<std::string> m_pendingVerifier;
 
     std::unique_ptr<TimerHandle> m_pollTimer;
     std::unique_ptr<TimerHandle> m_frameTimer;
