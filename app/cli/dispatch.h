@@ -32,8 +32,8 @@ void printUsage(std::span<const Command> commands, std::ostream& out);
 int runNimbrel(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
                std::ostream& err);
 
-/// Runs `runNimbrel`, then writes what the command printed to `out` and `err` with control characters
-/// made visible (`TerminalText::printable`), and flushes. Returns `kExitOutputFailed`, after saying so on
+/// Runs `runNimbrel`, passing what the command prints on to `out` and `err` line by line as it comes,
+/// with control characters made visible (`TerminalText::printable`). Returns `kExitOutputFailed`, after saying so on
 /// `err`, when the output could not be written, whatever the command's own status was.
 int runAndPrint(std::span<const Command> commands, const std::vector<std::string>& arguments, std::ostream& out,
                 std::ostream& err);

@@ -3,13 +3,17 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "app/cli/check_config_command.h"
+#include "app/cli/control_commands.h"
 #include "app/cli/dispatch.h"
 #include "app/cli/doctor_command.h"
 #include "app/cli/preview_command.h"
 #include "app/log/app_log.h"
 #include "app/settings/user_defaults.h"
 #include "app/shell/headless_app.h"
+#include "app/shell/open_command.h"
 #include "app/storage/app_folder.h"
 
 namespace {
@@ -22,6 +26,14 @@ const Command kCommands[] = {
     {CheckConfigCommand::kName, CheckConfigCommand::kSummary, runCheckConfig},
     {DoctorCommand::kName, DoctorCommand::kSummary, runDoctor},
     {nimbrel::HeadlessApp::kName, nimbrel::HeadlessApp::kSummary, nimbrel::HeadlessApp::run},
+    kStatusCommand,
+    kPauseCommand,
+    kResumeCommand,
+    kUpdateNowCommand,
+    kConnectCommand,
+    kDisconnectCommand,
+    kQuitCommand,
+    {nimbrel::OpenCommand::kName, nimbrel::OpenCommand::kSummary, nimbrel::OpenCommand::run},
 };
 
 // The process's one application log, installed for as long as the process runs.
@@ -44,7 +56,17 @@ private:
 
 int main(int argc, char** argv) {
     const InstalledAppLog appLog;
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // A browser runs `nimbrel nimbrel://auth?…` to hand back a sign-in.
+    if (nimbrel::OpenCommand::isBareAddress(arguments)) {
+        arguments.insert(arguments.begin(), std::string(nimbrel::OpenCommand::kName));
+    }
+    // Commands on the bus and the engine need Qt's event loop; the others don't mind it. Its arguments are
+    // not Qt's business, so it sees only the program's name.
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nimbrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(NIMBREL_VERSION));
     try {
         return runAndPrint(kCommands, arguments, std::cout, std::cerr);
     } catch (const std::exception& error) {

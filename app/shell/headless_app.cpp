@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QSocketNotifier>
-#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -16,6 +15,10 @@
 
 #include <qcoro/qcorotask.h>
 
+#include "app/control/control_client.h"
+#include "app/control/control_protocol.h"
+#include "app/control/control_service.h"
+#include "app/control/running_instance.h"
 #include "app/engine/engine_view_model.h"
 #include "app/log/app_log.h"
 #include "app/shell/program_services.h"
@@ -60,6 +63,9 @@ QCoro::Task<> stopAndQuit(EngineViewModel& engine) {
     QCoreApplication::quit();
 }
 
+constexpr std::string_view kNothingToShowLine =
+    "asked to come to the front \u2014 the headless engine has no window to show";
+
 void printUsage(std::ostream& out) {
     out << "Usage: nimbrel --headless\n"
            "\n"
@@ -79,36 +85,75 @@ int HeadlessApp::run(const std::vector<std::string>& arguments, std::ostream& ou
         err << "nimbrel --headless: unexpected argument \u201C" << arguments.front() << "\u201D\n";
         return 2;
     }
+    return serve(std::nullopt, err);
+}
+
+int HeadlessApp::serve(const std::optional<QString>& address, std::ostream& err) {
     if (!installSignalHandlers(err)) {
         return 1;
     }
-    static int argc = 1;
-    static std::array<char*, 2> argv = {const_cast<char*>("nimbrel"), nullptr};
-    QCoreApplication application(argc, argv.data());
-    QCoreApplication::setApplicationName(QStringLiteral("nimbrel"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(NIMBREL_VERSION));
-
-    // The players and the keyring are only reached over the session bus; without one nothing could work.
-    if (!QDBusConnection::sessionBus().isConnected()) {
+    // The players, the keyring and the one-instance check are only reached over the session bus; without
+    // one nothing could work.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
         err << "nimbrel --headless: no D-Bus session bus to reach the music players and the keyring ("
-            << QDBusConnection::sessionBus().lastError().message().toStdString() << ")\n";
+            << bus.lastError().message().toStdString() << ")\n";
         return 1;
     }
+    // Before anything touches the folder: a second engine would fight the first over config and statuses.
+    RunningInstance instance(bus);
+    const RunningInstance::ClaimResult claim = instance.claim();
+    if (claim.claim == RunningInstance::Claim::anotherRunning) {
+        log(RunningInstance::anotherRunningLine(claim.otherPid));
+        return handOver(ControlClient(bus), address, err);
+    }
+    if (claim.claim == RunningInstance::Claim::failed) {
+        err << "nimbrel --headless: couldn\u2019t take the name " << ControlProtocol::kServiceName
+            << " on the session bus (" << claim.problem.toStdString() << ")\n";
+        return 1;
+    }
+
     ProgramServices services(AppFolder::fromEnvironment(), {.downloadsArtwork = false, .watchesScreens = false});
     EngineViewModel engine(services.engineParts());
-
-    QSocketNotifier signals(g_signalPipe[0], QSocketNotifier::Read);
     bool stopping = false;
-    QObject::connect(&signals, &QSocketNotifier::activated, &engine, [&engine, &stopping] {
-        char buffer[16];
-        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
+    const auto quit = [&engine, &stopping] {
         if (!std::exchange(stopping, true)) {
             stopAndQuit(engine);
         }
+    };
+    ControlService control(engine, {.activate = [] { log(std::string(kNothingToShowLine)); }, .quit = quit});
+    if (!instance.exportControl(control)) {
+        log("couldn\u2019t offer the control interface on the session bus \u2014 nimbrel status and the "
+            "other commands won\u2019t reach this instance",
+            LogLevel::error);
+    }
+
+    QSocketNotifier signals(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signals, &QSocketNotifier::activated, &engine, [&quit] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        quit();
     });
     engine.start();
+    if (address) {
+        engine.handleCallback(*address);
+    }
     return QCoreApplication::exec();
+}
+
+int HeadlessApp::handOver(const ControlClient& client, const std::optional<QString>& address, std::ostream& err) {
+    if (address) {
+        const QDBusMessage reply = client.call(QStringLiteral("OpenAddress"), {*address});
+        if (reply.type() == QDBusMessage::ErrorMessage) {
+            err << "nimbrel: " << reply.errorMessage().toStdString() << '\n';
+            return 1;
+        }
+        return 0;
+    }
+    // Only a courtesy: the copy that runs shows itself, if it has anything to show.
+    client.call(QStringLiteral("Activate"));
+    return 0;
 }
 
 } // namespace nimbrel

@@ -20,11 +20,12 @@ extern char** environ; // NOLINT: POSIX
 namespace nimbrel::testing {
 
 /// A helper program run with pipes to its standard input and output, killed if still running at the end. It
-/// gets this process's environment, with `environment` set over it.
+/// gets this process's environment, with `environment` set over it. Its errors go where ours go, or with
+/// `errorsToOutput` into the output pipe too.
 class ChildProcess {
 public:
     explicit ChildProcess(const std::vector<std::string>& arguments,
-                          const std::map<std::string, std::string>& environment = {}) {
+                          const std::map<std::string, std::string>& environment = {}, bool errorsToOutput = false) {
         int input[2];
         int output[2];
         if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0) {
@@ -54,6 +55,9 @@ public:
         ::posix_spawn_file_actions_init(&actions);
         ::posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
         ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        if (errorsToOutput) {
+            ::posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
+        }
         if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
             m_pid = -1;
         }
