@@ -207,5 +207,34 @@ TEST_F(InstanceEndToEnd, AddressesThatAreNoSignInCallbackAreRefusedAndLeaveTheAt
     EXPECT_EQ(m_signIn.requestCount(), 0U);
 }
 
+// The way a desktop delivers the callback: the installed .desktop file claims the nimbrel scheme, and
+// xdg-open runs the installed program with the address, which hands it to the running instance.
+TEST_F(InstanceEndToEnd, XdgOpenOfACallbackReachesTheRunningInstanceThroughTheInstalledDesktopFile) {
+    const TemporaryFolder prefix;
+    ChildProcess install({NIMBREL_CMAKE, "--install", NIMBREL_BUILD_DIR, "--prefix", prefix.path().string()}, {});
+    const std::optional<int> installed = install.waitForExit(120s);
+    ASSERT_TRUE(installed && WEXITSTATUS(*installed) == 0);
+    const std::map<std::string, std::string> desktop = {
+        {"PATH", (prefix / "bin").string() + ":" + std::getenv("PATH")},
+        {"XDG_DATA_DIRS", (prefix / "share").string() + ":/usr/share"},
+        // xdg-open hands addresses to scheme handlers only on a graphical session; nothing connects to it.
+        {"DISPLAY", ":99"}};
+    ChildProcess makeDefault({"xdg-mime", "default", "com.quillmoor.nimbrel.desktop", "x-scheme-handler/nimbrel"},
+                             desktop);
+    ASSERT_EQ(makeDefault.waitForExit(30s), std::optional<int>(0));
+
+    const auto instance = startInstance();
+    const QDBusMessage begun = call(QStringLiteral("BeginConnect"));
+    ASSERT_EQ(begun.type(), QDBusMessage::ReplyMessage);
+    const std::string callback = followStartLink(begun.arguments().value(0).toString().toStdString());
+
+    std::map<std::string, std::string> opener = environment();
+    opener.insert(desktop.begin(), desktop.end());
+    ChildProcess open({"xdg-open", callback}, opener);
+    EXPECT_TRUE(open.waitForExit(30s));
+    EXPECT_TRUE(waitUntil([&] { return status().output.find("  Nine (T9): posting\n") != std::string::npos; }, 20s))
+        << log();
+}
+
 } // namespace
 } // namespace nimbrel::testing
