@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -225,6 +226,17 @@ private:
     void observeSource();
     void saveState();
 
+    // ---- Connecting (engine_connect.cpp)
+    /// Attempts of one claim; the sign-in service may not have stored a fresh sign-in yet.
+    static constexpr int kClaimAttempts = 3;
+    /// Stores the phase; notifies only on change.
+    void setConnectPhase(ConnectPhase phase);
+    /// Ends attempt `attempt` with `phase`, unless a newer attempt has begun meanwhile: that one owns the phase.
+    void settleAttempt(std::uint64_t attempt, ConnectPhase phase);
+    /// Gives the workspace a fresh runtime with the new token, releases its ownership record and records the
+    /// account (same place, posting switch kept on a reconnect).
+    void adoptConnection(const std::string& token, const SlackAccount& account);
+
     void setDevoState(DevoState state);
     void setStatusLine(const std::string& line);
     void setLastReadState(const NowPlaying& reading);
@@ -262,6 +274,8 @@ private:
     ConnectPhase m_connectPhase;
     /// The verifier of the attempt in flight; memory only.
     std::optional<std::string> m_pendingVerifier;
+    /// Counts the attempts begun, so a claim that outlives its attempt leaves the newer one's phase alone.
+    std::uint64_t m_connectAttempt = 0;
 
     std::unique_ptr<TimerHandle> m_pollTimer;
     std::unique_ptr<TimerHandle> m_frameTimer;

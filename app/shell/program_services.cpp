@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "app/clients/api_endpoint.h"
 #include "app/clients/itunes_genre_client.h"
 #include "app/clients/slack_client.h"
 #include "app/engine/dbus_screen_sleep_watcher.h"
@@ -53,6 +54,16 @@ EngineViewModel::Parts ProgramServices::engineParts() {
     };
     parts.makeClient = [session = m_slackSession](const std::string& token) {
         return std::make_shared<const SlackClient>(token, session, kSlackAttempts);
+    };
+    // Connecting: claims go through Slack's session (the sign-in service is a web service like Slack's API),
+    // and the token lands in the same keyring the runtimes read from.
+    parts.signInBase = APIEndpoint::baseURL();
+    parts.signInSession = m_slackSession;
+    parts.writeToken = [this](SecretText token, std::string teamID) {
+        return m_tokenStore.write(std::move(token), std::move(teamID));
+    };
+    parts.deleteToken = [this](std::string teamID) {
+        return m_tokenStore.deleteToken(std::move(teamID));
     };
     if (m_options.watchesScreens) {
         parts.sleepWatcher =

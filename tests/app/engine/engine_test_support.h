@@ -238,6 +238,9 @@ protected:
             }
             return std::make_shared<FakeWorkspace>(); // no token: a Slack that knows nobody
         };
+        if (adjustParts) {
+            adjustParts(parts);
+        }
         engine = std::make_unique<EngineViewModel>(std::move(parts));
         return *engine;
     }
@@ -285,6 +288,8 @@ protected:
     std::map<std::string, std::shared_ptr<FakeWorkspace>> slack;
     std::map<std::string, std::string> tokens;
     std::unique_ptr<EngineViewModel> engine;
+    /// Changes the parts before the engine is built (a derived fixture's own keyring, sessions or clients).
+    std::function<void(EngineViewModel::Parts&)> adjustParts;
     /// Tells the engine the screens went to sleep (true) or woke (false).
     std::function<void(bool)> screensAsleep;
 
