@@ -11,6 +11,7 @@
 
 #include "app/storage/atomic_file.h"
 #include "app/storage/file_error.h"
+#include "core/text/utf8.h"
 
 namespace nimbrel {
 
@@ -20,46 +21,6 @@ constexpr std::string_view kProgramName = "nimbrel";
 
 // Characters that oblige an Exec argument to be quoted (Desktop Entry Specification, "The Exec key").
 constexpr std::string_view kReservedCharacters = " \t\n\"'\\><~|&;$*?#()`";
-
-bool isUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t codePoint = 0;
-        if (lead < 0x80) {
-            length = 1;
-            codePoint = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (codePoint < kSmallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 // One Exec argument: percent signs doubled (they introduce field codes), quoted when it holds a reserved
 // character, and then escaped as a desktop file's string value, which is read before the quoting is.
@@ -206,7 +167,7 @@ std::optional<std::string> LaunchAtLogin::execValueFor(const std::filesystem::pa
         pathVariable.remove_prefix(colon + 1);
     }
     const std::string absolute = std::filesystem::absolute(executable).lexically_normal().string();
-    if (!isUtf8(absolute)) {
+    if (!Utf8::isValid(absolute)) {
         return std::nullopt;
     }
     return execArgument(absolute);
