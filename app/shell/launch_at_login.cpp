@@ -76,20 +76,19 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-// Whether the file carries our marker with the value true, in any group: a file of ours never has more
-// than the one.
-bool carriesMarker(std::string_view contents) {
+// The value of `key` in the file (the first line that sets it), trimmed. Our files have one group only, and
+// the keys read here mean the same in any group a foreign file might have.
+std::optional<std::string_view> valueOf(std::string_view contents, std::string_view key) {
     while (!contents.empty()) {
         const auto end = contents.find('\n');
         const std::string_view line = contents.substr(0, end);
         contents = end == std::string_view::npos ? std::string_view() : contents.substr(end + 1);
         const auto equals = line.find('=');
-        if (equals != std::string_view::npos && trimmed(line.substr(0, equals)) == LaunchAtLogin::kMarkerKey &&
-            trimmed(line.substr(equals + 1)) == "true") {
-            return true;
+        if (equals != std::string_view::npos && trimmed(line.substr(0, equals)) == key) {
+            return trimmed(line.substr(equals + 1));
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 std::filesystem::path homeFolder(const char* home) {
@@ -183,23 +182,31 @@ std::string LaunchAtLogin::fileContents(std::string_view execValue) {
            "\n"
            "Icon=com.quillmoor.nimbrel\n"
            "Terminal=false\n"
-           "StartupNotify=false\n"
-           "X-GNOME-Autostart-enabled=true\n" +
+           "StartupNotify=false\n" +
            std::string(kMarkerKey) + "=true\n";
 }
 
 LaunchAtLoginStatus LaunchAtLogin::status() const {
+    return inspect().status;
+}
+
+LaunchAtLogin::Inspection LaunchAtLogin::inspect() const {
     const FileReadResult read = AtomicFile::read(m_file, kMaxFileBytes);
     if (const auto* error = std::get_if<FileError>(&read)) {
         if (error->isNotFound()) {
-            return {LaunchAtLoginStatus::State::off};
+            return {{LaunchAtLoginStatus::State::off}, false};
         }
-        return {LaunchAtLoginStatus::State::problem, error->description()};
+        return {{LaunchAtLoginStatus::State::problem, error->description()}, false};
     }
-    if (carriesMarker(std::get<std::string>(read))) {
-        return {LaunchAtLoginStatus::State::enabled};
+    const std::string& contents = std::get<std::string>(read);
+    if (valueOf(contents, kMarkerKey) != "true") {
+        return {{LaunchAtLoginStatus::State::problem, notOursProblem()}, false};
     }
-    return {LaunchAtLoginStatus::State::problem, notOursProblem()};
+    // The desktop's own startup settings switch an entry off in place instead of removing it.
+    if (valueOf(contents, "Hidden") == "true" || valueOf(contents, "X-GNOME-Autostart-enabled") == "false") {
+        return {{LaunchAtLoginStatus::State::off}, true};
+    }
+    return {{LaunchAtLoginStatus::State::enabled}, true};
 }
 
 std::optional<std::string> LaunchAtLogin::setEnabled(bool enabled) const {
@@ -207,17 +214,17 @@ std::optional<std::string> LaunchAtLogin::setEnabled(bool enabled) const {
 }
 
 std::optional<std::string> LaunchAtLogin::enable() const {
-    const LaunchAtLoginStatus now = status();
-    if (now.state == LaunchAtLoginStatus::State::problem) {
-        return now.problem;
+    const Inspection now = inspect();
+    if (now.status.state == LaunchAtLoginStatus::State::problem) {
+        return now.status.problem;
     }
     if (m_execValue.empty()) {
         return "couldn\u2019t write \u201C" + m_file.string() +
                "\u201D: the path of this Nimbrel can\u2019t be written in an autostart file (it is not UTF-8 text)";
     }
     const std::string contents = fileContents(m_execValue);
-    if (now.state == LaunchAtLoginStatus::State::enabled) {
-        // Ours already: rewrite it, so that it starts the program that is running now.
+    if (now.ours) {
+        // Ours already: rewrite it, switched on and starting the program that is running now.
         if (auto error = AtomicFile::write(m_file, contents)) {
             return error->description();
         }
@@ -240,14 +247,12 @@ std::optional<std::string> LaunchAtLogin::enable() const {
 }
 
 std::optional<std::string> LaunchAtLogin::disable() const {
-    const LaunchAtLoginStatus now = status();
-    switch (now.state) {
-    case LaunchAtLoginStatus::State::off:
+    const Inspection now = inspect();
+    if (now.status.state == LaunchAtLoginStatus::State::problem) {
+        return now.status.problem;
+    }
+    if (!now.ours) {
         return std::nullopt;
-    case LaunchAtLoginStatus::State::problem:
-        return now.problem;
-    case LaunchAtLoginStatus::State::enabled:
-        break;
     }
     // A symbolic link loses its name only; what it leads to is the user's.
     std::error_code error;

@@ -10,7 +10,7 @@ namespace nimbrel {
 /// Where "Open at login" stands, read from the autostart file itself.
 struct LaunchAtLoginStatus {
     enum class State {
-        /// No autostart file: Nimbrel does not start at login.
+        /// No autostart file, or ours switched off by the desktop's startup settings (Hidden=true).
         off,
         /// Our autostart file is in place.
         enabled,
@@ -71,6 +71,13 @@ public:
     std::optional<std::string> setEnabled(bool enabled) const;
 
 private:
+    struct Inspection {
+        LaunchAtLoginStatus status;
+        /// Whether the file is one Nimbrel wrote (enabled, or switched off by the desktop's settings).
+        bool ours = false;
+    };
+
+    Inspection inspect() const;
     std::optional<std::string> enable() const;
     std::optional<std::string> disable() const;
     std::string notOursProblem() const;

@@ -100,6 +100,14 @@ TEST(LaunchAtLogin, EnablingWritesOurFileAndDisablingRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(launch.status().line(), "Off");
     EXPECT_EQ(launch.setEnabled(false), std::nullopt); // already off
+
+    // Ours, switched off in place by the desktop's startup settings: off, and switching on again works.
+    for (const char* switchedOff : {"Hidden=true\n", "X-GNOME-Autostart-enabled=false\n"}) {
+        writeBytes(file, LaunchAtLogin::fileContents("nimbrel") + switchedOff);
+        EXPECT_EQ(launch.status().line(), "Off") << switchedOff;
+        EXPECT_EQ(launch.setEnabled(true), std::nullopt);
+        EXPECT_EQ(launch.status().line(), "Enabled") << switchedOff;
+    }
 }
 
 TEST(LaunchAtLogin, AFileThatIsNotOursIsNeverReplacedOrRemoved) {
