@@ -17,12 +17,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillmoor <nimbrel@quillmoor.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "keeps your Slack status in step with the music you play
- Nimbrel watches what Spotify or an Apple Music client plays (over MPRIS), finds
- the artist's genre, picks the matching vibe from your list and sets your Slack
- status in every connected workspace. When the music stops it leaves, clears or
- restores the status that was there before, and it never overwrites a status
- somebody else set. Tokens are kept in your keyring (the Secret Service).")
+# The package's long description (the summary above is its first line).
+set(CPACK_PACKAGE_DESCRIPTION "Nimbrel watches what Spotify or an Apple Music client plays (over MPRIS), finds
+the artist's genre, picks the matching vibe from your list and sets your Slack
+status in every connected workspace. When the music stops it leaves, clears or
+restores the status that was there before, and it never overwrites a status
+somebody else set. Tokens are kept in your keyring (the Secret Service).")
+set(CPACK_STRIP_FILES ON)
 # Shared libraries are found by dpkg-shlibdeps; libNimbrelCore comes with the package itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/core)
