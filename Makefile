@@ -2,7 +2,8 @@
 #   make run ARGS="preview --artist X --track Y"   build the program alone and run it
 #   make test                                       build and run every test (what CI runs)
 #   make check                                      the optimised build and its tests only
-.PHONY: deps run test check asan bench bench-e2e fuzz clean
+#   make package                                    the Debian package, build/package/nimbrel_*.deb
+.PHONY: deps run test check asan bench bench-e2e fuzz package clean
 
 FUZZ_SECONDS ?= 60
 
@@ -45,6 +46,10 @@ bench-e2e: deps
 
 fuzz: deps
 	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+# The .deb: a Release build of its own under /usr, cpack, and a look at the result.
+package: deps
+	JOBS=$(JOBS) ./scripts/package.sh
 
 clean:
 	rm -rf build

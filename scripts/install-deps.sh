@@ -23,6 +23,11 @@ packages=(
     playerctl
     # build cache: CMake compiles through it when present
     ccache
+    # the desktop: validating the .desktop entry, opening links (xdg-open), the .deb's library dependencies
+    # (dpkg-shlibdeps), rendering the icon; and for window tests an X server with its tools, screenshots
+    # and fonts that have the cat's and the statuses' characters
+    desktop-file-utils xdg-utils dpkg-dev librsvg2-bin imagemagick
+    xvfb xauth x11-utils xdotool fonts-noto-core fonts-noto-color-emoji
 )
 
 missing=()
