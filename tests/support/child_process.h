@@ -58,8 +58,10 @@ public:
         if (errorsToOutput) {
             ::posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
         }
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+        // A bare program name is looked up on our PATH, as a shell would.
+        if (::posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
             m_pid = -1;
+            m_couldNotStart = true;
         }
         ::posix_spawn_file_actions_destroy(&actions);
         ::close(input[0]);
@@ -124,7 +126,8 @@ public:
     /// The raw wait status once it has ended, or none if it is still running after `timeout`.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        int status = 0;
+        // A program that could not be started ends as a shell reports it: exit status 127.
+        int status = m_couldNotStart ? W_EXITCODE(127, 0) : 0;
         while (m_pid > 0 && ::waitpid(m_pid, &status, WNOHANG) != m_pid) {
             if (std::chrono::steady_clock::now() >= deadline) {
                 return std::nullopt;
@@ -148,6 +151,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    bool m_couldNotStart = false;
     int m_input = -1;
     int m_output = -1;
 };
