@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QStringList>
 #include <QUrl>
 #include <algorithm>
@@ -17,6 +16,7 @@
 
 #include "app/control/control_client.h"
 #include "app/control/control_protocol.h"
+#include "app/shell/external_opener.h"
 
 namespace nimbrel::cli {
 namespace {
@@ -82,13 +82,6 @@ ControlWorkspaceList workspacesOf(const QList<QVariant>& arguments) {
     return workspaces;
 }
 
-std::string stateWords(const ControlWorkspace& workspace) {
-    if (!workspace.rejection.isEmpty()) {
-        return "rejected (" + text(workspace.rejection) + ")";
-    }
-    return workspace.isEnabled ? "posting" : "connected, not posting";
-}
-
 int simpleCall(const QString& method, std::ostream& err) {
     const std::optional<ControlClient> client = runningInstance(err);
     if (!client) {
@@ -149,9 +142,8 @@ std::optional<Phase> currentPhase(const ControlClient& client) {
 }
 
 void openInBrowser(const QString& link, std::ostream& err) {
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {link})) {
-        err << "nimbrel connect: couldn\u2019t start xdg-open to open your browser \u2014 open the link yourself\n";
-    }
+    openExternally(QUrl(link, QUrl::StrictMode),
+                   [&err](LogLevel /*level*/, std::string_view line) { err << "nimbrel connect: " << line << '\n'; });
 }
 
 /// Waits for the attempt to settle, printing each phase; the exit status.
@@ -225,7 +217,7 @@ int runStatus(const std::vector<std::string>& arguments, std::ostream& out, std:
     } else {
         out << "Workspaces:\n";
         for (const ControlWorkspace& workspace : workspaces) {
-            out << "  " << text(workspace.displayName) << " (" << text(workspace.teamID) << "): " << stateWords(workspace)
+            out << "  " << text(workspace.displayName) << " (" << text(workspace.teamID) << "): " << text(workspace.state)
                 << '\n';
         }
     }
@@ -338,10 +330,12 @@ int runDisconnect(const std::vector<std::string>& arguments, std::ostream& out, 
         return 1;
     }
     const QString workspace = QString::fromStdString(arguments.front());
-    if (!answer(client->call(QStringLiteral("Disconnect"), {workspace}, kDisconnectWait), err)) {
+    const std::optional<QList<QVariant>> gone =
+        answer(client->call(QStringLiteral("Disconnect"), {workspace}, kDisconnectWait), err);
+    if (!gone) {
         return 1;
     }
-    out << "Disconnected " << arguments.front() << ".\n";
+    out << "Disconnected " << (gone->isEmpty() ? arguments.front() : text(gone->front().toString())) << ".\n";
     return 0;
 }
 

@@ -11,14 +11,16 @@ void ControlProtocol::registerTypes() {
 
 QDBusArgument& operator<<(QDBusArgument& argument, const ControlWorkspace& workspace) {
     argument.beginStructure();
-    argument << workspace.teamID << workspace.displayName << workspace.isEnabled << workspace.rejection;
+    argument << workspace.teamID << workspace.displayName << workspace.isEnabled << workspace.rejection
+             << workspace.state;
     argument.endStructure();
     return argument;
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, ControlWorkspace& workspace) {
     argument.beginStructure();
-    argument >> workspace.teamID >> workspace.displayName >> workspace.isEnabled >> workspace.rejection;
+    argument >> workspace.teamID >> workspace.displayName >> workspace.isEnabled >> workspace.rejection >>
+        workspace.state;
     argument.endStructure();
     return argument;
 }

@@ -31,7 +31,7 @@ struct ControlProtocol final {
     static void registerTypes();
 };
 
-/// One connected workspace as the interface lists it: D-Bus signature (ssbs).
+/// One connected workspace as the interface lists it: D-Bus signature (ssbss).
 struct ControlWorkspace {
     QString teamID;
     QString displayName;
@@ -39,6 +39,8 @@ struct ControlWorkspace {
     bool isEnabled = true;
     /// The Slack error that rejected the connection; empty while it is good.
     QString rejection;
+    /// In words: "posting", "connected, not posting" or "rejected (CODE)".
+    QString state;
 
     friend bool operator==(const ControlWorkspace&, const ControlWorkspace&) = default;
 };

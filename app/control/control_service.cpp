@@ -6,11 +6,14 @@
 #include <QUrl>
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <qcoro/qcorotask.h>
 
+#include "app/engine/accounts_settings.h"
 #include "app/engine/engine_view_model.h"
+#include "app/engine/sign_in_browser.h"
 #include "app/log/app_log.h"
 #include "core/slack/slack_auth.h"
 #include "core/slack/slack_auth_error.h"
@@ -60,9 +63,10 @@ std::optional<SlackAccount> findWorkspace(const std::vector<SlackAccount>& accou
 
 QCoro::Task<> disconnectAndReply(EngineViewModel& engine, SlackAccount account, QDBusConnection bus,
                                  QDBusMessage request) {
+    const QString name = QString::fromStdString(account.displayName());
     auto disconnecting = engine.disconnect(std::move(account));
     co_await disconnecting;
-    bus.send(request.createReply());
+    bus.send(request.createReply(name));
 }
 
 } // namespace
@@ -117,12 +121,13 @@ ControlWorkspaceList ControlService::ListWorkspaces() {
     ControlWorkspaceList workspaces;
     for (const SlackAccount& account : m_engine.config().slackAccounts) {
         const SlackWorkspaceRuntime* runtime = m_engine.slack().runtime(account.teamID);
+        const std::optional<std::string> rejection =
+            runtime != nullptr ? runtime->needsReauth : std::optional<std::string>();
         workspaces.append({.teamID = QString::fromStdString(account.teamID),
                            .displayName = QString::fromStdString(account.displayName()),
                            .isEnabled = account.isEnabled,
-                           .rejection = runtime != nullptr && runtime->needsReauth
-                                            ? QString::fromStdString(*runtime->needsReauth)
-                                            : QString()});
+                           .rejection = QString::fromStdString(rejection.value_or(std::string())),
+                           .state = QString::fromStdString(AccountsSettings::plainState(account, rejection))});
     }
     return workspaces;
 }
@@ -161,6 +166,8 @@ QString ControlService::BeginConnect() {
                        QString::fromStdString(m_engine.connectPhase().detail));
         return {};
     }
+    // Whoever asked shows the link to a browser: there is no sign-in window of our own on Linux.
+    SignInBrowser::logFallback();
     return link->toString(QUrl::FullyEncoded);
 }
 
@@ -172,15 +179,16 @@ QString ControlService::GetConnectPhase(QString& detail) {
     return toQString(phase.word());
 }
 
-void ControlService::Disconnect(const QString& workspace) {
+QString ControlService::Disconnect(const QString& workspace) {
     QString problem;
     std::optional<SlackAccount> account = findWorkspace(m_engine.config().slackAccounts, workspace, problem);
     if (!account) {
         sendErrorReply(QString::fromLatin1(ControlProtocol::kErrorNoSuchWorkspace), problem);
-        return;
+        return {};
     }
     setDelayedReply(true);
     disconnectAndReply(m_engine, std::move(*account), connection(), message());
+    return {};
 }
 
 } // namespace nimbrel

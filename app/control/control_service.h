@@ -53,8 +53,8 @@ public Q_SLOTS: // NOLINT(readability-redundant-access-specifiers)
     void CancelConnect();
     /// The phase's word; its detail (the workspace refreshed, the failure's message) as an out-argument.
     QString GetConnectPhase(QString& detail);
-    /// Disconnects the workspace with this team id or display name; answers once it is gone.
-    void Disconnect(const QString& workspace);
+    /// Disconnects the workspace with this team id or display name; answers its name once it is gone.
+    QString Disconnect(const QString& workspace);
 
 Q_SIGNALS:
     void ConnectPhaseChanged(const QString& phase, const QString& detail);

@@ -149,6 +149,7 @@ TEST_F(InstanceEndToEnd, ConnectsWithTheCallbackABrowserHandsToASecondProcess) {
     ASSERT_TRUE(linkLine && linkLine->starts_with("  http"));
     const std::string callback = followStartLink(linkLine->substr(2));
     ASSERT_TRUE(callback.starts_with("nimbrel://auth?state=")) << callback;
+    EXPECT_NE(log().find("connect: in-app session unavailable"), std::string::npos) << log();
 
     EXPECT_EQ(run({callback}).status, 0);
     std::string progress;
@@ -173,7 +174,7 @@ TEST_F(InstanceEndToEnd, ConnectsWithTheCallbackABrowserHandsToASecondProcess) {
                                        std::string::npos; },
                           10s));
 
-    EXPECT_EQ(run({"disconnect", "nine"}).output, "Disconnected nine.\n");
+    EXPECT_EQ(run({"disconnect", "nine"}).output, "Disconnected Nine.\n");
     EXPECT_EQ(slackCalls(m_slack, kNine.token, "auth.revoke").size(), 1U);
     EXPECT_EQ(readWholeFile(m_home / "config.json").find("\"T9\""), std::string::npos);
     EXPECT_EQ(lookUpToken(kNine.teamID), "");
