@@ -30,7 +30,9 @@ constexpr auto kQuitWait = 10s;
 /// A disconnect revokes the token at Slack, with its retries.
 constexpr auto kDisconnectWait = 60s;
 
-std::string text(const QString& value) { return value.toStdString(); }
+std::string text(const QString& value) {
+    return value.toStdString();
+}
 
 /// The instance, or none after saying why not.
 std::optional<ControlClient> runningInstance(std::ostream& err) {
@@ -106,7 +108,9 @@ int pauseOrResume(const QString& method, std::string_view done, std::string_view
 
 // Ctrl-C while `connect` waits: the attempt is cancelled in the instance too.
 volatile std::sig_atomic_t g_interrupted = 0;
-void onInterrupt(int /*signal*/) { g_interrupted = 1; }
+void onInterrupt(int /*signal*/) {
+    g_interrupted = 1;
+}
 
 class InterruptWatch {
 public:
@@ -147,8 +151,7 @@ void openInBrowser(const QString& link, std::ostream& err) {
 }
 
 /// Waits for the attempt to settle, printing each phase; the exit status.
-int followAttempt(const ControlClient& client, const QStringList& teamsBefore, std::ostream& out,
-                  std::ostream& err) {
+int followAttempt(const ControlClient& client, const QStringList& teamsBefore, std::ostream& out, std::ostream& err) {
     const InterruptWatch interrupts;
     std::optional<Phase> shown;
     while (true) {
@@ -209,16 +212,15 @@ int runStatus(const std::vector<std::string>& arguments, std::ostream& out, std:
         return 1;
     }
     out << text(status->at(0).toString()) << '\n'
-        << "Devo: " << text(status->at(1).toString()) << (status->at(2).toBool() ? " (updates paused)" : "")
-        << '\n';
+        << "Devo: " << text(status->at(1).toString()) << (status->at(2).toBool() ? " (updates paused)" : "") << '\n';
     const ControlWorkspaceList workspaces = workspacesOf(*listed);
     if (workspaces.isEmpty()) {
         out << "Workspaces: none \u2014 connect one with: nimbrel connect\n";
     } else {
         out << "Workspaces:\n";
         for (const ControlWorkspace& workspace : workspaces) {
-            out << "  " << text(workspace.displayName) << " (" << text(workspace.teamID) << "): " << text(workspace.state)
-                << '\n';
+            out << "  " << text(workspace.displayName) << " (" << text(workspace.teamID)
+                << "): " << text(workspace.state) << '\n';
         }
     }
     return 0;
@@ -240,8 +242,9 @@ int runResume(const std::vector<std::string>& arguments, std::ostream& out, std:
 }
 
 int runUpdateNow(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (const auto exit = noArguments("update-now", "Reads the player and updates Slack now, retrying workspaces "
-                                                    "Slack rejected",
+    if (const auto exit = noArguments("update-now",
+                                      "Reads the player and updates Slack now, retrying workspaces "
+                                      "Slack rejected",
                                       arguments, out, err)) {
         return *exit;
     }
@@ -249,8 +252,8 @@ int runUpdateNow(const std::vector<std::string>& arguments, std::ostream& out, s
 }
 
 int runQuit(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (const auto exit = noArguments("quit", "Stops the running Nimbrel; your status is handed back first",
-                                      arguments, out, err)) {
+    if (const auto exit =
+            noArguments("quit", "Stops the running Nimbrel; your status is handed back first", arguments, out, err)) {
         return *exit;
     }
     const std::optional<ControlClient> client = runningInstance(err);

@@ -1,9 +1,8 @@
+#include <QCoreApplication>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include <QCoreApplication>
 
 #include "app/cli/check_config_command.h"
 #include "app/cli/control_commands.h"

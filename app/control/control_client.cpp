@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kRetryPause{50};
 
-QString serviceName() { return QString::fromLatin1(ControlProtocol::kServiceName); }
+QString serviceName() {
+    return QString::fromLatin1(ControlProtocol::kServiceName);
+}
 
 // The answers of a bus name whose owner has not exported the control object yet.
 bool isNotYetExported(const QDBusMessage& reply) {
@@ -47,9 +49,9 @@ QDBusMessage ControlClient::call(const QString& method, const QVariantList& argu
                                  std::chrono::milliseconds timeout) const {
     const auto giveUp = std::chrono::steady_clock::now() + kStartingGrace;
     while (true) {
-        QDBusMessage request = QDBusMessage::createMethodCall(
-            serviceName(), QString::fromLatin1(ControlProtocol::kObjectPath),
-            QString::fromLatin1(ControlProtocol::kInterface), method);
+        QDBusMessage request =
+            QDBusMessage::createMethodCall(serviceName(), QString::fromLatin1(ControlProtocol::kObjectPath),
+                                           QString::fromLatin1(ControlProtocol::kInterface), method);
         request.setArguments(arguments);
         QDBusMessage reply = m_bus.call(request, QDBus::Block, static_cast<int>(timeout.count()));
         if (!isNotYetExported(reply) || std::chrono::steady_clock::now() >= giveUp || !isRunning()) {

@@ -148,7 +148,9 @@ bool ControlService::Resume() {
     return true;
 }
 
-void ControlService::UpdateNow() { m_engine.updateNow(); }
+void ControlService::UpdateNow() {
+    m_engine.updateNow();
+}
 
 void ControlService::Quit() {
     // The answer goes out first; the caller then watches the name go away.
@@ -171,7 +173,9 @@ QString ControlService::BeginConnect() {
     return link->toString(QUrl::FullyEncoded);
 }
 
-void ControlService::CancelConnect() { m_engine.cancelConnect(); }
+void ControlService::CancelConnect() {
+    m_engine.cancelConnect();
+}
 
 QString ControlService::GetConnectPhase(QString& detail) {
     const ConnectPhase& phase = m_engine.connectPhase();

@@ -26,9 +26,8 @@ RunningInstance::ClaimResult RunningInstance::claim() {
     if (bus == nullptr) {
         return {.claim = Claim::failed, .otherPid = 0, .problem = QStringLiteral("not connected to the session bus")};
     }
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        bus->registerService(name, QDBusConnectionInterface::DontQueueService,
-                             QDBusConnectionInterface::DontAllowReplacement);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus->registerService(
+        name, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
         m_ownsName = true;
         return {.claim = Claim::owned, .otherPid = 0, .problem = {}};

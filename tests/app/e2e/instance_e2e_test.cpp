@@ -64,8 +64,8 @@ protected:
 
     // Started and answering on the bus.
     std::unique_ptr<ChildProcess> startInstance() {
-        auto program = std::make_unique<ChildProcess>(std::vector<std::string>{NIMBREL_EXECUTABLE, "--headless"},
-                                                      environment());
+        auto program =
+            std::make_unique<ChildProcess>(std::vector<std::string>{NIMBREL_EXECUTABLE, "--headless"}, environment());
         EXPECT_TRUE(waitUntil([&] { return status().status == 0; }, 20s));
         return program;
     }
@@ -170,9 +170,9 @@ TEST_F(InstanceEndToEnd, ConnectsWithTheCallbackABrowserHandsToASecondProcess) {
 
     // A browser that delivers the same callback twice: the second finds no attempt in flight.
     EXPECT_EQ(run({callback}).status, 0);
-    EXPECT_TRUE(waitUntil([&] { return log().find("connect: ignoring a callback with no connect in flight") !=
-                                       std::string::npos; },
-                          10s));
+    EXPECT_TRUE(waitUntil(
+        [&] { return log().find("connect: ignoring a callback with no connect in flight") != std::string::npos; },
+        10s));
 
     EXPECT_EQ(run({"disconnect", "nine"}).output, "Disconnected Nine.\n");
     EXPECT_EQ(slackCalls(m_slack, kNine.token, "auth.revoke").size(), 1U);
@@ -217,8 +217,9 @@ TEST_F(InstanceEndToEnd, AddressesThatAreNoSignInCallbackAreRefusedAndLeaveTheAt
 // xdg-open runs the installed program with the address, which hands it to the running instance.
 TEST_F(InstanceEndToEnd, XdgOpenOfACallbackReachesTheRunningInstanceThroughTheInstalledDesktopFile) {
     const TemporaryFolder prefix;
-    ChildProcess install({NIMBREL_CMAKE, "--install", NIMBREL_BUILD_DIR, "--component", "nimbrel", "--prefix",
-                          prefix.path().string()}, {});
+    ChildProcess install(
+        {NIMBREL_CMAKE, "--install", NIMBREL_BUILD_DIR, "--component", "nimbrel", "--prefix", prefix.path().string()},
+        {});
     const std::optional<int> installed = install.waitForExit(120s);
     ASSERT_TRUE(installed && WEXITSTATUS(*installed) == 0);
     const std::map<std::string, std::string> desktop = {
