@@ -2,10 +2,6 @@
 // HTTP fakes, the token goes into a real keyring (gnome-keyring-daemon on a private bus) and the accounts
 // into a real config.json. Time is virtual, so the claim's retries cost nothing.
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QUrlQuery>
@@ -22,6 +18,7 @@
 #include "tests/app/engine/engine_test_support.h"
 #include "tests/support/fake_signin/fake_signin_server.h"
 #include "tests/support/fake_slack/fake_slack_server.h"
+#include "tests/support/keyring_lock.h"
 #include "tests/support/keyring_test_support.h"
 
 namespace nimbrel {
@@ -435,27 +432,10 @@ TEST(AccountsSettings, TextsAndRowStates) {
                                        "Linux) \u2014 falling back to the default browser"});
 }
 
-/// Locks the default keyring through the Secret Service's own D-Bus interface; it stays locked for the rest
-/// of this test's process (each test runs on its own bus and daemon).
-void lockDefaultKeyring() {
-    auto call = [](const QString& method, const QVariantList& arguments) {
-        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.secrets"),
-                                                              QStringLiteral("/org/freedesktop/secrets"),
-                                                              QStringLiteral("org.freedesktop.Secret.Service"), method);
-        message.setArguments(arguments);
-        return QDBusConnection::sessionBus().call(message, QDBus::Block, 10'000);
-    };
-    const QDBusReply<QDBusObjectPath> keyring = call(QStringLiteral("ReadAlias"), {QStringLiteral("default")});
-    ASSERT_TRUE(keyring.isValid()) << keyring.error().message().toStdString();
-    const QDBusMessage locked =
-        call(QStringLiteral("Lock"), {QVariant::fromValue(QList<QDBusObjectPath>{keyring.value()})});
-    ASSERT_EQ(locked.type(), QDBusMessage::ReplyMessage) << locked.errorMessage().toStdString();
-}
-
 TEST_F(ConnectTest, AKeyringThatRefusesTheTokenFailsTheAttemptAndRecordsNothing) {
     makeConnectedEngine({"T1"});
     const std::string configBefore = readBytes(path("config.json"));
-    lockDefaultKeyring();
+    ASSERT_TRUE(testing::lockDefaultKeyring());
 
     connect(Grant{"xoxp-T8", "Eight", "T8", "U8", kAllScopes});
 
