@@ -1,6 +1,8 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "app/cli/preview_command.h"
 #include "app/log/app_log.h"
 #include "app/settings/user_defaults.h"
+#include "app/shell/desktop_app.h"
 #include "app/shell/headless_app.h"
 #include "app/shell/open_command.h"
 #include "app/storage/app_folder.h"
@@ -60,13 +63,24 @@ int main(int argc, char** argv) {
     if (nimbrel::OpenCommand::isBareAddress(arguments)) {
         arguments.insert(arguments.begin(), std::string(nimbrel::OpenCommand::kName));
     }
-    // Commands on the bus and the engine need Qt's event loop; the others don't mind it. Its arguments are
-    // not Qt's business, so it sees only the program's name.
+    // Commands on the bus and the engine need Qt's event loop; the others don't mind it. Windows need the
+    // GUI application, which only the desktop program (and an address it may start it for) gets: the other
+    // commands run without a display. Its arguments are not Qt's business, so it sees only the name.
+    const bool showsWindows =
+        (arguments.empty() || arguments.front() == nimbrel::OpenCommand::kName) && nimbrel::DesktopApp::hasDisplay();
     int qtArgc = 1;
-    QCoreApplication application(qtArgc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        showsWindows ? std::make_unique<QApplication>(qtArgc, argv) : std::make_unique<QCoreApplication>(qtArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nimbrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBREL_VERSION));
     try {
+        if (arguments.empty()) {
+            if (!showsWindows) {
+                std::cerr << nimbrel::DesktopApp::kNoDisplay << '\n';
+                return 1;
+            }
+            return nimbrel::DesktopApp::run(arguments, std::cout, std::cerr);
+        }
         return runAndPrint(kCommands, arguments, std::cout, std::cerr);
     } catch (const std::exception& error) {
         // The commands report every failure they expect; this is the last line of defence.

@@ -5,6 +5,11 @@
 
 namespace nimbrel {
 
+std::filesystem::path UserDefaults::settingsFile() {
+    const QSettings settings(QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication));
+    return settings.fileName().toStdString();
+}
+
 std::optional<QString> UserDefaults::text(const char* name) {
     if (qEnvironmentVariableIsSet(name)) {
         return qEnvironmentVariable(name);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QUrl>
+#include <filesystem>
 #include <optional>
 
 namespace nimbrel {
@@ -20,6 +21,8 @@ struct UserDefaults final {
     static constexpr const char* kSlackBaseURL = "NimbrelSlackBaseURL";
     static constexpr const char* kITunesBaseURL = "NimbrelITunesBaseURL";
 
+    /// The file the settings live in (normally ~/.config/quillmoor/nimbrel.conf).
+    static std::filesystem::path settingsFile();
     /// The text of a default: the environment variable when set, else the stored setting, else none.
     static std::optional<QString> text(const char* name);
     /// A yes/no default: "1", "true" and "yes" (any case) are true; anything else, or nothing, is false.

@@ -9,8 +9,6 @@
 
 namespace nimbrel {
 
-class ControlClient;
-
 /// `nimbrel --headless`: the engine without any window, for a machine without a tray or for a systemd
 /// user service. It logs to app.log and the journal and prints nothing but errors; SIGTERM or SIGINT
 /// stops the engine (statuses handed back, at most 5 seconds) and ends the process with status 0.
@@ -26,8 +24,6 @@ struct HeadlessApp {
     /// started. When another instance runs, hands it the address (or asks it to come to the front) and
     /// returns 0 at once; a refused address returns 1.
     static int serve(const std::optional<QString>& address, std::ostream& err);
-    /// Gives the address to the running instance, or asks it to come to the front.
-    static int handOver(const ControlClient& client, const std::optional<QString>& address, std::ostream& err);
 };
 
 } // namespace nimbrel

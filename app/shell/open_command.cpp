@@ -1,11 +1,14 @@
 #include "app/shell/open_command.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QString>
 #include <ostream>
 
 #include "app/control/control_client.h"
+#include "app/shell/desktop_app.h"
 #include "app/shell/headless_app.h"
+#include "app/shell/instance_host.h"
 #include "core/slack/slack_auth.h"
 
 namespace nimbrel {
@@ -44,7 +47,11 @@ int OpenCommand::run(const std::vector<std::string>& arguments, std::ostream& ou
     const QString address = QString::fromStdString(arguments.front());
     const ControlClient client(QDBusConnection::sessionBus());
     if (client.isRunning()) {
-        return HeadlessApp::handOver(client, address, err);
+        return InstanceHost::handOver(client, address, err);
+    }
+    // With no instance to take it, start one: the desktop program where there is a display.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+        return DesktopApp::serve(address, err);
     }
     return HeadlessApp::serve(address, err);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string_view>
+
+namespace nimbrel {
+
+class GeneralSettings;
+class InstanceHost;
+class SettingsWindow;
+class UpdateController;
+
+/// Everything the desktop program shows around the engine, made in start-up order once the instance is
+/// ours: the update controller, the settings, the island and the tray cat.
+class DesktopProgram final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DesktopProgram)
+
+public:
+    explicit DesktopProgram(InstanceHost& host, QObject* parent = nullptr);
+    ~DesktopProgram() override;
+
+    /// Another copy was started: show the settings, the one window the program always has.
+    void comeToFront();
+    /// Opens the settings on the tab `title`.
+    void openSettings(std::string_view tab);
+    /// The engine has stopped: hides the cat, the island and the windows.
+    void stop();
+
+private:
+    InstanceHost& m_host;
+    std::unique_ptr<UpdateController> m_updates;
+    std::unique_ptr<GeneralSettings> m_general;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+};
+
+} // namespace nimbrel
