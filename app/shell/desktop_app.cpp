@@ -1,7 +1,6 @@
 #include "app/shell/desktop_app.h"
 
 #include <QApplication>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 
@@ -23,12 +22,6 @@ void printUsage(std::ostream& out) {
 
 } // namespace
 
-bool DesktopApp::hasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
 int DesktopApp::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     if (!arguments.empty()) {
         if (arguments.front() == "--help" || arguments.front() == "-h") {
@@ -42,10 +35,6 @@ int DesktopApp::run(const std::vector<std::string>& arguments, std::ostream& out
 }
 
 int DesktopApp::serve(const std::optional<QString>& address, std::ostream& err) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        err << kNoDisplay << '\n';
-        return 1;
-    }
     log(std::string(kLaunchedLine));
     std::unique_ptr<DesktopProgram> program;
     int exitStatus = 0;

@@ -17,12 +17,6 @@ struct DesktopApp {
 
     /// The first line every start logs.
     static constexpr std::string_view kLaunchedLine = "applicationDidFinishLaunching";
-    static constexpr std::string_view kNoDisplay =
-        "nimbrel: no display to show the desktop program on \u2014 run nimbrel --headless for the engine "
-        "alone, or nimbrel --help for the commands";
-
-    /// Whether a desktop session is there to show windows on (X11, or Wayland through XWayland).
-    static bool hasDisplay();
     /// Runs until quit; the exit status. Needs a QApplication.
     static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
     /// Runs the desktop program as the session's one instance, handing it `address` (a sign-in callback)

@@ -1,12 +1,11 @@
 #include "app/shell/open_command.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QString>
 #include <ostream>
 
 #include "app/control/control_client.h"
-#include "app/shell/desktop_app.h"
+#include "app/shell/desktop_launcher.h"
 #include "app/shell/headless_app.h"
 #include "app/shell/instance_host.h"
 #include "core/slack/slack_auth.h"
@@ -50,8 +49,8 @@ int OpenCommand::run(const std::vector<std::string>& arguments, std::ostream& ou
         return InstanceHost::handOver(client, address, err);
     }
     // With no instance to take it, start one: the desktop program where there is a display.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-        return DesktopApp::serve(address, err);
+    if (DesktopLauncher::hasDisplay()) {
+        return DesktopLauncher::exec({std::string(kName), arguments.front()}, err);
     }
     return HeadlessApp::serve(address, err);
 }

@@ -19,6 +19,8 @@ cmake --install "$build" --component nimbrel --prefix "$scratch" >/dev/null
 
 binary="$scratch/bin/nimbrel"
 [ -x "$binary" ] || fail "no executable at $binary"
+desktop="$scratch/bin/nimbrel-desktop"
+[ -x "$desktop" ] || fail "no desktop program at $desktop"
 library=$(find "$scratch" -name 'libNimbrelCore.so.*' -type f | head -n 1)
 [ -n "$library" ] || fail "libNimbrelCore was not installed"
 
@@ -28,6 +30,9 @@ case "$resolved" in
 "$scratch"/*) ;;
 *) fail "nimbrel finds libNimbrelCore at '$resolved', not in $scratch" ;;
 esac
+# Only the desktop program loads the GUI libraries.
+env -u LD_LIBRARY_PATH ldd "$binary" | grep -q 'libQt6Widgets' && fail "nimbrel links the GUI libraries"
+env -u LD_LIBRARY_PATH ldd "$desktop" | grep -q 'libQt6Widgets' || fail "nimbrel-desktop does not link Qt Widgets"
 help=$(env -u LD_LIBRARY_PATH "$binary" --help) || fail "nimbrel --help failed"
 grep -q 'preview' <<<"$help" || fail "nimbrel --help printed no commands: $help"
 

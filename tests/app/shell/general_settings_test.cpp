@@ -18,8 +18,8 @@ protected:
         makeEngine({"T1"});
         m_settings = std::make_unique<GeneralSettings>(
             *engine, GeneralSettings::Parts{
-                         .launchAtLogin = LaunchAtLogin(m_config.path() / "autostart" / "com.quillmoor.nimbrel.desktop",
-                                                        "nimbrel"),
+                         .launchAtLogin =
+                             LaunchAtLogin(m_config.path() / "autostart" / "com.quillmoor.nimbrel.desktop", "nimbrel"),
                          .configFile = path("config.json"),
                          .logFile = path("app.log"),
                          .settingsFile = m_config.path() / "it's here" / "nimbrel.conf",
@@ -89,7 +89,8 @@ TEST_F(GeneralSettingsTest, TheTracingCommandUndoesWhatTurnedTracingOn) {
     } rows[] = {
         {Source::off, ""},
         {Source::environment, "unset NimbrelDebugLogging"},
-        {Source::settingsFile, "sed -i '/^NimbrelDebugLogging=/d' '" + m_config.path().string() + "/it'\\''s here/nimbrel.conf'"},
+        {Source::settingsFile,
+         "sed -i '/^NimbrelDebugLogging=/d' '" + m_config.path().string() + "/it'\\''s here/nimbrel.conf'"},
     };
     for (const auto& row : rows) {
         m_settings.reset();
