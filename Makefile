@@ -14,7 +14,7 @@ deps:
 
 run: deps
 	cmake --preset dev
-	cmake --build --preset dev -j $(JOBS) --target nimbrel
+	cmake --build --preset dev -j $(JOBS) --target nimbrel nimbrel-desktop
 	./scripts/run.sh $(ARGS)
 
 test: deps
