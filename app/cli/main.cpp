@@ -35,20 +35,38 @@ const Command kCommands[] = {
     {nimbrel::OpenCommand::kName, nimbrel::OpenCommand::kSummary, nimbrel::OpenCommand::run},
 };
 
-// The process's one application log, installed for as long as the process runs.
+// The process's one application log, installed for as long as the process runs. Qt's own messages go into
+// it as debug lines instead of onto the terminal, where they would mix with what the commands print.
 class InstalledAppLog {
 public:
     InstalledAppLog()
         : m_log({.folder = nimbrel::AppFolder::fromEnvironment().path(),
                  .debugEnabled = nimbrel::UserDefaults::flag(nimbrel::UserDefaults::kDebugLogging)}) {
         nimbrel::installAppLog(&m_log);
+        m_previousHandler = qInstallMessageHandler(routeQtMessage);
     }
-    ~InstalledAppLog() { nimbrel::installAppLog(nullptr); }
+    ~InstalledAppLog() {
+        qInstallMessageHandler(m_previousHandler);
+        nimbrel::installAppLog(nullptr);
+    }
     InstalledAppLog(const InstalledAppLog&) = delete;
     InstalledAppLog& operator=(const InstalledAppLog&) = delete;
 
 private:
+    static void routeQtMessage(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message) {
+        const std::string line = "qt: " + message.toStdString();
+        if (type != QtFatalMsg) {
+            nimbrel::log(line, nimbrel::LogLevel::debug);
+            return;
+        }
+        // Qt ends the process after a fatal message: the user must see why.
+        nimbrel::log(line, nimbrel::LogLevel::error);
+        nimbrel::flushAppLog();
+        std::cerr << "nimbrel: " << line << '\n';
+    }
+
     nimbrel::AppLog m_log;
+    QtMessageHandler m_previousHandler = nullptr;
 };
 
 } // namespace
