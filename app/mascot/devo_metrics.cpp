@@ -12,7 +12,7 @@ namespace {
 
 QFont systemFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(DevoMetrics::kPointSize);
+    font.setPixelSize(DevoMetrics::kPixelSize);
     return font;
 }
 

@@ -15,9 +15,11 @@ namespace nimbrel {
 /// owns one and hands it to whoever draws the cat.
 class DevoMetrics final {
 public:
-    /// The point size of the system font the cat is drawn in.
-    static constexpr double kPointSize = 15;
-    /// Letter spacing in points: the glyphs sit slightly tighter than the font's own spacing.
+    /// The size of the system font the cat is drawn in: 15 points as macOS counts them, where a point is a
+    /// logical pixel. Qt's points are 1/72 inch (20 pixels at 96 dpi), which would overfill a 22-pixel panel,
+    /// so the size is given in logical pixels; high-density screens scale it through the pixel ratio.
+    static constexpr int kPixelSize = 15;
+    /// Letter spacing in logical pixels: the glyphs sit slightly tighter than the font's own spacing.
     static constexpr double kLetterSpacing = -0.5;
     /// The widest body when there is no frame to measure.
     static constexpr double kFallbackBodyWidth = 16;
@@ -34,7 +36,7 @@ public:
         friend bool operator==(const Placement&, const Placement&) = default;
     };
 
-    /// Measures every frame of `Devo::allFrames()` in the system font at 15 points.
+    /// Measures every frame of `Devo::allFrames()` in the system font at kPixelSize.
     DevoMetrics();
     /// Measures in `font` instead (its letter spacing is set here); for tests and other sizes.
     explicit DevoMetrics(QFont font);

@@ -13,7 +13,7 @@ namespace {
 // The expected numbers come straight from the font, worked out here without DevoMetrics.
 QFont expectedFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(15);
+    font.setPixelSize(15); // macOS's 15 points: logical pixels
     font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
     return font;
 }
@@ -22,7 +22,7 @@ double advance(const QFontMetricsF& metrics, const std::string& text) {
     return text.empty() ? 0.0 : metrics.horizontalAdvance(QString::fromStdString(text));
 }
 
-TEST(DevoMetrics, MeasuresTheWidestBodyAndTailOfEveryFrameInTheFifteenPointSystemFont) {
+TEST(DevoMetrics, MeasuresTheWidestBodyAndTailOfEveryFrameInTheSystemFont) {
     const DevoMetrics devo;
     const QFontMetricsF metrics(expectedFont());
     double body = 0;
@@ -31,7 +31,7 @@ TEST(DevoMetrics, MeasuresTheWidestBodyAndTailOfEveryFrameInTheFifteenPointSyste
         body = std::max(body, advance(metrics, frame.body));
         tail = std::max(tail, advance(metrics, frame.tail));
     }
-    EXPECT_DOUBLE_EQ(devo.font().pointSizeF(), 15);
+    EXPECT_EQ(devo.font().pixelSize(), 15);
     EXPECT_DOUBLE_EQ(devo.font().letterSpacing(), -0.5);
     EXPECT_DOUBLE_EQ(devo.bodyWidth(), body);
     EXPECT_DOUBLE_EQ(devo.tailWidth(), tail);

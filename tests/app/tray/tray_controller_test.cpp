@@ -108,8 +108,31 @@ TEST_F(TrayDisplayTest, RegistersWithThePanelAndDrawsItsMenu) {
     EXPECT_EQ(property(service, path, sni, QStringLiteral("Title")).toString(), QStringLiteral("nimbrel"));
     const QVariant menuPath = property(service, path, sni, QStringLiteral("Menu"));
     EXPECT_FALSE(menuPath.value<QDBusObjectPath>().path().isEmpty());
+    // The picture as the panel receives it (ARGB32 in network byte order), the largest of the sizes sent.
     const auto pixmaps = property(service, path, sni, QStringLiteral("IconPixmap")).value<QDBusArgument>();
-    EXPECT_EQ(pixmaps.currentType(), QDBusArgument::ArrayType);
+    QImage largest;
+    pixmaps.beginArray();
+    while (!pixmaps.atEnd()) {
+        int width = 0;
+        int height = 0;
+        QByteArray bytes;
+        pixmaps.beginStructure();
+        pixmaps >> width >> height >> bytes;
+        pixmaps.endStructure();
+        ASSERT_EQ(bytes.size(), qsizetype{width} * height * 4);
+        if (width > largest.width()) {
+            largest = QImage(width, height, QImage::Format_ARGB32);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const auto* at = reinterpret_cast<const uchar*>(bytes.constData()) + (y * width + x) * 4;
+                    largest.setPixel(x, y, qRgba(at[1], at[2], at[3], at[0]));
+                }
+            }
+        }
+    }
+    pixmaps.endArray();
+    ASSERT_FALSE(largest.isNull());
+    EXPECT_TRUE(largest.save(QStringLiteral(NIMBREL_TRAY_ICON_PNG)));
     EXPECT_EQ(property(service, path, sni, QStringLiteral("ToolTip")).isValid(), true);
 
     // Every visible entry of the menu, in order.
