@@ -39,9 +39,8 @@ TrayController::TrayController(EngineViewModel& engine, const DevoMetrics& metri
 }
 
 TrayController::~TrayController() {
-    if (m_icon != nullptr) {
-        m_icon->hide();
-    }
+    // Before the menu goes: the icon refers to it.
+    delete m_icon;
 }
 
 bool TrayController::show() {
@@ -72,7 +71,8 @@ bool TrayController::show() {
         // A run that found a workspace rejected changes the line; the menu's Slack item follows.
         refreshMenu();
     });
-    qApp->installEventFilter(this);
+    // Every widget hears of a new application palette; the menu is ours, so it brings the news.
+    m_menu->installEventFilter(this);
     m_frame = Devo::frame(m_engine.devoState(), m_engine.devoTick());
     renderPicture();
     m_icon->show();
@@ -81,7 +81,7 @@ bool TrayController::show() {
 
 bool TrayController::eventFilter(QObject* watched, QEvent* event) {
     // The theme switched between light and dark: the cat takes the new text colour.
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_icon != nullptr) {
+    if (watched == m_menu.get() && event->type() == QEvent::ApplicationPaletteChange && m_icon != nullptr) {
         renderPicture();
     }
     return QObject::eventFilter(watched, event);
