@@ -63,14 +63,5 @@ TEST(DevoMetrics, PlacesBodyAndTailOfEveryFrame) {
     }
 }
 
-TEST(DevoMetrics, AnotherFontGivesItsOwnWidths) {
-    QFont small = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    small.setPointSizeF(8);
-    const DevoMetrics smallDevo(small);
-    const DevoMetrics devo;
-    EXPECT_LT(smallDevo.bodyWidth(), devo.bodyWidth());
-    EXPECT_DOUBLE_EQ(smallDevo.font().letterSpacing(), -0.5);
-}
-
 } // namespace
 } // namespace nimbrel

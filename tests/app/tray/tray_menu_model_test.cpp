@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPalette>
 
 #include <gtest/gtest.h>
 
@@ -137,16 +136,6 @@ TEST(TrayIconImage, EveryFrameForTheRecord) {
     }
     painter.end();
     EXPECT_TRUE(sheet.save(QStringLiteral(NIMBREL_TRAY_FRAMES_PNG)));
-}
-
-TEST(TrayIconImage, TakesTheThemesTextColour) {
-    const QPalette original = QGuiApplication::palette();
-    QPalette dark = original;
-    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-    QGuiApplication::setPalette(dark);
-    EXPECT_EQ(TrayIconImage::themeColor(), QColor(0xee, 0xee, 0xee));
-    QGuiApplication::setPalette(original);
-    EXPECT_EQ(TrayIconImage::themeColor(), original.color(QPalette::WindowText));
 }
 
 } // namespace
