@@ -1,0 +1,142 @@
+// The tray menu as the engine's states make it, and the tray's picture, without a window.
+
+#include "app/shell/tray_menu_model.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include "app/mascot/devo_metrics.h"
+#include "app/shell/tray_icon_image.h"
+#include "tests/app/engine/engine_test_support.h"
+
+namespace nimbrel::testing {
+namespace {
+
+using Action = TrayMenuModel::Action;
+
+/// The visible items as one line each: "text [shortcut] -> action", "---" for a separator.
+std::vector<std::string> shown(const std::vector<TrayMenuModel::Item>& items) {
+    std::vector<std::string> lines;
+    for (const TrayMenuModel::Item& item : items) {
+        if (item.isSeparator) {
+            lines.emplace_back("---");
+        } else if (item.isVisible) {
+            lines.push_back(item.text + (item.shortcut.empty() ? "" : " [" + item.shortcut + "]") + " -> " +
+                            std::to_string(static_cast<int>(item.action)));
+        }
+    }
+    return lines;
+}
+
+std::string entry(std::string_view text, Action action, std::string_view shortcut = {}) {
+    return std::string(text) + (shortcut.empty() ? "" : " [" + std::string(shortcut) + "]") + " -> " +
+           std::to_string(static_cast<int>(action));
+}
+
+class TrayMenuTest : public EngineTest {};
+
+TEST_F(TrayMenuTest, FollowsTheEngine) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> accounts;
+        std::vector<std::string> withoutToken;
+        enum { nothing, pause, failRead } then;
+        std::string_view pauseText;
+        std::optional<std::string> slackItem;
+        bool fixAccess;
+    };
+    const Case cases[] = {
+        {"no account", {}, {}, Case::nothing, TrayMenuModel::kPause, "Connect Slack\u2026", false},
+        {"connected", {"T1"}, {}, Case::nothing, TrayMenuModel::kPause, std::nullopt, false},
+        {"workspace needs reconnecting",
+         {"T1", "T2"},
+         {"T2"},
+         Case::nothing,
+         TrayMenuModel::kPause,
+         "Reconnect Slack\u2026",
+         false},
+        {"paused", {"T1"}, {}, Case::pause, TrayMenuModel::kResume, std::nullopt, false},
+        {"error reading", {"T1"}, {}, Case::failRead, TrayMenuModel::kPause, std::nullopt, true},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.name);
+        slack.clear();
+        tokens.clear();
+        makeEngine(each.accounts, "restore", each.withoutToken);
+        startEngine();
+        if (each.then == Case::pause) {
+            engine->togglePause();
+        } else if (each.then == Case::failRead) {
+            change(NowPlaying::error("no answer"));
+        }
+        settle();
+
+        std::vector<std::string> expected = {entry(TrayMenuModel::kUpdateNow, Action::updateNow),
+                                             entry(each.pauseText, Action::togglePause),
+                                             "---",
+                                             entry(TrayMenuModel::kCheckForUpdates, Action::checkForUpdates),
+                                             entry(TrayMenuModel::kEditVibes, Action::editVibes, "Ctrl+E"),
+                                             entry(TrayMenuModel::kSettings, Action::openSettings, "Ctrl+,")};
+        if (each.slackItem) {
+            expected.push_back(entry(*each.slackItem, Action::connectSlack));
+        }
+        if (each.fixAccess) {
+            expected.push_back(entry(TrayMenuModel::kFixMusicAppAccess, Action::openSourcesSettings));
+        }
+        expected.emplace_back("---");
+        expected.push_back(entry(TrayMenuModel::kQuit, Action::quit, "Ctrl+Q"));
+
+        const std::vector<TrayMenuModel::Item> items = TrayMenuModel::items(TrayMenuModel::inputs(*engine));
+        EXPECT_EQ(shown(items), expected);
+        // Hidden items keep their place, so the menu never has to be rebuilt.
+        EXPECT_EQ(items.size(), 10U);
+        stopEngine();
+        engine.reset();
+    }
+}
+
+TEST(TrayIconImage, IsReservedWidthByPanelHeightAtTheScreensPixelRatio) {
+    const DevoMetrics metrics;
+    for (const double ratio : {1.0, 2.0, 1.5}) {
+        SCOPED_TRACE(ratio);
+        const QImage image =
+            TrayIconImage::render(metrics, Devo::allFrames().front(), TrayIconImage::kPanelThickness, ratio, Qt::black);
+        EXPECT_EQ(image.width(), static_cast<int>(std::ceil(metrics.reservedWidth() * ratio)));
+        EXPECT_EQ(image.height(), static_cast<int>(std::ceil(22 * ratio)));
+        EXPECT_DOUBLE_EQ(image.devicePixelRatio(), ratio);
+        // Something was drawn on the transparent picture, and its corner stays clear.
+        bool drawn = false;
+        for (int y = 0; y < image.height() && !drawn; ++y) {
+            for (int x = 0; x < image.width() && !drawn; ++x) {
+                drawn = qAlpha(image.pixel(x, y)) > 0;
+            }
+        }
+        EXPECT_TRUE(drawn);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    }
+}
+
+TEST(TrayIconImage, EveryFrameForTheRecord) {
+    // Every frame at four times the size, on a light and on a dark panel, for a person to look at.
+    const DevoMetrics metrics;
+    const auto& frames = Devo::allFrames();
+    const int width = metrics.reservedWidth();
+    const int height = TrayIconImage::kPanelThickness;
+    QImage sheet(width * 2 * 4, height * static_cast<int>(frames.size()) * 4, QImage::Format_ARGB32);
+    sheet.setDevicePixelRatio(4);
+    QPainter painter(&sheet);
+    painter.fillRect(0, 0, width, height * static_cast<int>(frames.size()), QColor(0xf2, 0xf2, 0xf2));
+    painter.fillRect(width, 0, width, height * static_cast<int>(frames.size()), QColor(0x2a, 0x2a, 0x2a));
+    for (std::size_t index = 0; index < frames.size(); ++index) {
+        const int y = static_cast<int>(index) * height;
+        painter.drawImage(QPoint(0, y), TrayIconImage::render(metrics, frames[index], 22, 4, Qt::black));
+        painter.drawImage(QPoint(width, y), TrayIconImage::render(metrics, frames[index], 22, 4, Qt::white));
+    }
+    painter.end();
+    EXPECT_TRUE(sheet.save(QStringLiteral(NIMBREL_TRAY_FRAMES_PNG)));
+}
+
+} // namespace
+} // namespace nimbrel::testing
