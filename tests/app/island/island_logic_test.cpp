@@ -121,7 +121,7 @@ TEST(IslandPlacement, AScreenChangeKeepsTheHeadlineAndMovesThePanel) {
     IslandLayout measured = IslandPlacement::place(kLaptop, IslandLayout{}, kMascot).layout;
     measured.headlineIdealWidth = 310;
     measured.headlineHeight = 33;
-    const ScreenMeasures biggermeasures({0, 0, 2560, 1440}, {0, 28, 2560, 1412});
+    const ScreenMeasures bigger = measures({0, 0, 2560, 1440}, {0, 28, 2560, 1412});
     const IslandPlacement::Placement after = IslandPlacement::place(bigger, measured, kMascot);
     EXPECT_EQ(after.layout, layout(128, 28, false, 310, 33));
     EXPECT_EQ(after.panel, QRectF(1280 - 199, 0, 398, 244));
