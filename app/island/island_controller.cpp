@@ -17,7 +17,10 @@ std::optional<ScreenMeasures> primaryScreen() {
         return std::nullopt;
     }
     // Linux reports no camera housing: the island always hangs from a virtual notch.
-    return ScreenMeasures{.frame = QRectF(screen->geometry()), .available = QRectF(screen->availableGeometry())};
+    ScreenMeasures measures;
+    measures.frame = QRectF(screen->geometry());
+    measures.available = QRectF(screen->availableGeometry());
+    return measures;
 }
 
 } // namespace
