@@ -1,11 +1,13 @@
 #include "app/island/island_controller.h"
 
 #include <QCursor>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "app/island/island_panel.h"
 #include "app/island/island_view.h"
+#include "app/island/reduced_motion_setting.h"
 #include "app/mascot/devo_metrics.h"
 
 namespace nimbrel {
@@ -69,6 +71,12 @@ IslandController::IslandController(EngineViewModel& engine, const DevoMetrics& m
     connect(&m_panel->view(), &IslandView::headlineMeasured, this,
             [this](double idealWidth, double height) { m_model.setHeadlineSize(idealWidth, height); });
     connect(&m_model, &IslandModel::layoutChanged, this, &IslandController::applyLayout);
+
+    if (m_options.followDesktopMotion) {
+        m_desktopMotion = std::make_unique<ReducedMotionSetting>(QDBusConnection::sessionBus());
+        connect(m_desktopMotion.get(), &ReducedMotionSetting::changed, this, &IslandController::setReducedMotion);
+        m_desktopMotion->start();
+    }
 
     relayout();
     m_panel->show();

@@ -22,6 +22,7 @@ namespace nimbrel {
 class DevoMetrics;
 class EngineViewModel;
 class IslandPanel;
+class ReducedMotionSetting;
 
 /// Owns the notch island: its window, its model, the pointer tracking and the placement. Created once when
 /// the desktop program starts; `stop()` takes the island down.
@@ -36,7 +37,9 @@ public:
         std::function<std::optional<ScreenMeasures>()> screen;
         /// Where the pointer is, in screen coordinates. Unset: QCursor::pos().
         std::function<std::optional<QPointF>()> pointer;
-        /// The desktop asks for reduced motion.
+        /// Follow the desktop's reduced-motion setting through the desktop portal on the session bus; when
+        /// false, motion is reduced exactly when `reducedMotion` says.
+        bool followDesktopMotion = true;
         bool reducedMotion = false;
     };
 
@@ -77,6 +80,7 @@ private:
     Options m_options;
     IslandModel m_model;
     std::unique_ptr<IslandPanel> m_panel;
+    std::unique_ptr<ReducedMotionSetting> m_desktopMotion;
     QRectF m_notch;
     IslandMotion m_motion;
     std::unique_ptr<IslandPointerTracker> m_tracker;
