@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/island/island_expanded_content.h"
+#include "app/island/island_headline.h"
 #include "app/island/island_panel.h"
 #include "app/island/island_view.h"
 #include "app/island/reduced_motion_setting.h"
@@ -71,6 +73,9 @@ IslandController::IslandController(EngineViewModel& engine, const DevoMetrics& m
     connect(&m_panel->view(), &IslandView::headlineMeasured, this,
             [this](double idealWidth, double height) { m_model.setHeadlineSize(idealWidth, height); });
     connect(&m_model, &IslandModel::layoutChanged, this, &IslandController::applyLayout);
+    // The headline measured its first content while the view was being built, before anyone listened.
+    const IslandHeadline& headline = m_panel->view().expandedContent().headline();
+    m_model.setHeadlineSize(headline.idealWidth(), headline.textHeight());
 
     if (m_options.followDesktopMotion) {
         m_desktopMotion = std::make_unique<ReducedMotionSetting>(QDBusConnection::sessionBus());

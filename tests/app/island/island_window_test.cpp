@@ -189,6 +189,9 @@ TEST_F(IslandWindowTest, HangsFromAVirtualNotchAtTheTopCentre) {
     EXPECT_EQ(controller->notch(), QRectF(576, 0, 128, IslandPlacement::kDefaultMenuBarHeight));
     EXPECT_EQ(controller->panel().geometry(),
               QRectF(640 - (128 + 2 * mascot + 150) / 2, 0, 128 + 2 * mascot + 150, 24 + 216).toAlignedRect());
+    // The headline ("Nothing playing") was measured from the start, so the expanded size is final.
+    EXPECT_EQ(controller->model().layout().headlineHeight, content().headline().textHeight());
+    EXPECT_GT(controller->model().layout().headlineIdealWidth, 0);
     EXPECT_FALSE(controller->panel().isActiveWindow());
     EXPECT_TRUE(controller->panel().windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
 }
