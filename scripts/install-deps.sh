@@ -28,6 +28,8 @@ packages=(
     # and fonts that have the cat's and the statuses' characters
     desktop-file-utils xdg-utils dpkg-dev librsvg2-bin imagemagick
     xvfb xauth x11-utils xdotool fonts-noto-core fonts-noto-color-emoji
+    # the notch island: clicks pass through its transparent part by an X11 input shape (XShape over xcb)
+    libxcb-shape0-dev
 )
 
 missing=()

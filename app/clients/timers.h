@@ -29,6 +29,8 @@ enum class TimerPurpose {
     shutdownDeadline,
     /// The quiet period before the vibes editor applies its edits.
     editorCommit,
+    /// The pause before the notch island follows the pointer (expanding or collapsing).
+    islandHover,
 };
 
 /// A started timer; destroying it cancels the timer if it has not fired.
