@@ -1,9 +1,12 @@
 #include "app/shell/desktop_program.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 
 #include "app/engine/engine_view_model.h"
+#include "app/island/island_controller.h"
 #include "app/log/app_log.h"
+#include "app/mascot/devo_metrics.h"
 #include "app/settings/user_defaults.h"
 #include "app/shell/external_opener.h"
 #include "app/shell/file_manager.h"
@@ -11,6 +14,7 @@
 #include "app/shell/general_settings_view.h"
 #include "app/shell/instance_host.h"
 #include "app/shell/settings_window.h"
+#include "app/shell/tray_controller.h"
 #include "app/shell/update_controller.h"
 
 namespace nimbrel {
@@ -23,6 +27,9 @@ GeneralSettings::TracingSource tracingSource() {
     return std::getenv(UserDefaults::kDebugLogging) != nullptr ? GeneralSettings::TracingSource::environment
                                                                : GeneralSettings::TracingSource::settingsFile;
 }
+
+// The Sources settings arrive with the editors; until then the settings open where they are.
+constexpr std::string_view kSourcesTab = "Sources";
 
 } // namespace
 
@@ -48,6 +55,24 @@ DesktopProgram::DesktopProgram(InstanceHost& host, QObject* parent)
                        });
     m_settingsWindow = std::make_unique<SettingsWindow>();
     m_settingsWindow->addTab(new GeneralSettingsView(*m_general), SettingsWindow::kGeneralTab);
+
+    m_metrics = std::make_unique<DevoMetrics>();
+    m_island = std::make_unique<IslandController>(
+        host.engine(), *m_metrics,
+        IslandController::Options{.timers = host.services().timers(), .screen = {}, .pointer = {}});
+    m_tray = std::make_unique<TrayController>(host.engine(), *m_metrics,
+                                              TrayController::Actions{
+                                                  .openEditor = {},
+                                                  .openSettings = [this] { openSettings(SettingsWindow::kGeneralTab); },
+                                                  .openSlackSettings = {},
+                                                  .openSourcesSettings = [this] { openSettings(kSourcesTab); },
+                                                  .checkForUpdates = [this] { m_updates->checkForUpdates(); },
+                                                  .quit = [this] { m_host.quit(); },
+                                              });
+    // The island holds still while the tray's menu is open, as under any menu of the program.
+    connect(&m_tray->menu(), &QMenu::aboutToShow, m_island.get(), [this] { m_island->setMenuOpen(true); });
+    connect(&m_tray->menu(), &QMenu::aboutToHide, m_island.get(), [this] { m_island->setMenuOpen(false); });
+    m_tray->show();
 }
 
 DesktopProgram::~DesktopProgram() = default;
@@ -61,6 +86,8 @@ void DesktopProgram::openSettings(std::string_view tab) {
 }
 
 void DesktopProgram::stop() {
+    m_tray.reset();
+    m_island->stop();
     m_settingsWindow->hide();
 }
 

@@ -6,13 +6,16 @@
 
 namespace nimbrel {
 
+class DevoMetrics;
 class GeneralSettings;
 class InstanceHost;
+class IslandController;
 class SettingsWindow;
+class TrayController;
 class UpdateController;
 
 /// Everything the desktop program shows around the engine, made in start-up order once the instance is
-/// ours: the update controller, the settings, the island and the tray cat.
+/// ours: the update controller, the settings, the island and the tray cat. The engine starts after it.
 class DesktopProgram final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DesktopProgram)
@@ -31,8 +34,11 @@ public:
 private:
     InstanceHost& m_host;
     std::unique_ptr<UpdateController> m_updates;
+    std::unique_ptr<DevoMetrics> m_metrics;
     std::unique_ptr<GeneralSettings> m_general;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<IslandController> m_island;
+    std::unique_ptr<TrayController> m_tray;
 };
 
 } // namespace nimbrel

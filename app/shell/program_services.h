@@ -35,6 +35,8 @@ public:
     EngineViewModel::Parts engineParts();
 
     const AppFolder& folder() const noexcept { return m_folder; }
+    /// The program's clock and timers, shared with the windows that need time (the island's delays).
+    const std::shared_ptr<Timers>& timers() const noexcept { return m_timers; }
     SlackTokenStore& tokenStore() noexcept { return m_tokenStore; }
     const std::shared_ptr<HttpSession>& slackSession() const noexcept { return m_slackSession; }
 

@@ -47,7 +47,10 @@ int entryLabelled(const QDBusArgument& layout, const QString& label) {
         return id;
     }
     for (const QVariant& child : children) {
-        if (const int found = entryLabelled(child.value<QDBusVariant>().variant().value<QDBusArgument>(), label)) {
+        // Each child is a variant holding the same structure; QtDBus may or may not unwrap the variant.
+        const QVariant inner =
+            child.userType() == qMetaTypeId<QDBusVariant>() ? child.value<QDBusVariant>().variant() : child;
+        if (const int found = entryLabelled(qvariant_cast<QDBusArgument>(inner), label)) {
             return found;
         }
     }
@@ -127,8 +130,8 @@ TEST_F(DesktopEndToEnd, TheCatTheIslandAndSlackFollowTheMusicAndQuitFromTheMenuH
 
     // "Quit Nimbrel" from the tray menu, clicked the way a panel clicks it.
     const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
-    const QDBusMessage layout = callOn(itemService, menuPath.path(), menuInterface, QStringLiteral("GetLayout"),
-                                       {0, -1, QStringList()});
+    const QDBusMessage layout =
+        callOn(itemService, menuPath.path(), menuInterface, QStringLiteral("GetLayout"), {0, -1, QStringList()});
     ASSERT_EQ(layout.arguments().size(), 2) << layout.errorMessage().toStdString();
     const int quit = entryLabelled(layout.arguments().at(1).value<QDBusArgument>(), QStringLiteral("Quit Nimbrel"));
     ASSERT_NE(quit, 0);
