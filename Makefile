@@ -3,7 +3,7 @@
 #   make test                                       build and run every test (what CI runs)
 #   make check                                      the optimised build and its tests only
 #   make package                                    the Debian package, build/package/nimbrel_*.deb
-.PHONY: deps run test check asan bench bench-e2e fuzz package clean
+.PHONY: deps run test check asan bench bench-e2e bench-desktop fuzz package clean
 
 FUZZ_SECONDS ?= 60
 
@@ -43,6 +43,13 @@ bench-e2e: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target nimbrel_e2e_bench
 	./tests/support/run-in-session-bus.sh --keyring -- ./build/release/bench/e2e/nimbrel_e2e_bench $(BENCH_E2E_ARGS)
+
+# The desktop program's resident memory after 10 minutes playing (tray, island, the cat dancing), on Xvfb.
+bench-desktop: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target nimbrel nimbrel-desktop nimbrel-fake-slack \
+		nimbrel-fake-itunes nimbrel-fake-player nimbrel-fake-sni-watcher
+	./tests/support/run-in-session-bus.sh --keyring --display -- ./bench/e2e/desktop-memory.sh build/release $(BENCH_SECONDS)
 
 fuzz: deps
 	./scripts/run-fuzz.sh $(FUZZ_SECONDS)
