@@ -17,8 +17,8 @@ class DevoMetrics;
 struct TrayIconImage final {
     TrayIconImage() = delete;
 
-    /// The panel thickness in logical pixels: StatusNotifierItem hosts do not tell it, and 22 is what
-    /// GNOME's, KDE's and Xfce's panels give an icon by default.
+    /// The panel thickness in logical pixels. StatusNotifierItem hosts do not tell it; 22 is the common size of
+    /// a panel icon (freedesktop's "small-medium"), and hosts scale what they get to the slot they have.
     static constexpr int kPanelThickness = 22;
 
     /// The frame drawn on a transparent image of `metrics.reservedWidth()` × `height` logical pixels, at

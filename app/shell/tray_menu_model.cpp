@@ -23,23 +23,26 @@ TrayMenuModel::Inputs TrayMenuModel::inputs(const EngineViewModel& engine) {
 }
 
 std::vector<TrayMenuModel::Item> TrayMenuModel::items(const Inputs& inputs) {
-    const Item separator{.isSeparator = true};
+    const auto entry = [](std::string_view text, Action action, std::string_view shortcut = {}, bool visible = true) {
+        return Item{.isSeparator = false,
+                    .text = std::string(text),
+                    .shortcut = std::string(shortcut),
+                    .isVisible = visible,
+                    .action = action};
+    };
+    const Item separator{.isSeparator = true, .text = {}, .shortcut = {}, .isVisible = true, .action = Action::none};
     const std::optional<std::string_view> slack = slackActionLabel(inputs.hasAccounts, inputs.needsReconnect);
     return {
-        {.text = std::string(kUpdateNow), .action = Action::updateNow},
-        {.text = std::string(inputs.isPaused ? kResume : kPause), .action = Action::togglePause},
+        entry(kUpdateNow, Action::updateNow),
+        entry(inputs.isPaused ? kResume : kPause, Action::togglePause),
         separator,
-        {.text = std::string(kCheckForUpdates), .action = Action::checkForUpdates},
-        {.text = std::string(kEditVibes), .shortcut = "Ctrl+E", .action = Action::editVibes},
-        {.text = std::string(kSettings), .shortcut = "Ctrl+,", .action = Action::openSettings},
-        {.text = slack ? std::string(*slack) + "\u2026" : std::string(),
-         .isVisible = slack.has_value(),
-         .action = Action::connectSlack},
-        {.text = std::string(kFixMusicAppAccess),
-         .isVisible = inputs.readingFailed,
-         .action = Action::openSourcesSettings},
+        entry(kCheckForUpdates, Action::checkForUpdates),
+        entry(kEditVibes, Action::editVibes, "Ctrl+E"),
+        entry(kSettings, Action::openSettings, "Ctrl+,"),
+        entry(slack ? std::string(*slack) + "\u2026" : std::string(), Action::connectSlack, {}, slack.has_value()),
+        entry(kFixMusicAppAccess, Action::openSourcesSettings, {}, inputs.readingFailed),
         separator,
-        {.text = std::string(kQuit), .shortcut = "Ctrl+Q", .action = Action::quit},
+        entry(kQuit, Action::quit, "Ctrl+Q"),
     };
 }
 
