@@ -96,6 +96,8 @@ void TrayController::buildMenu() {
         }
         const TrayMenuModel::Action does = item.action;
         connect(action, &QAction::triggered, this, [this, does] { trigger(does); });
+        // What this program cannot do yet shows, greyed out, rather than doing nothing when chosen.
+        action->setEnabled(item.isSeparator || offers(does));
         m_actions.push_back(action);
     }
     refreshMenu();
@@ -137,6 +139,28 @@ void TrayController::renderPicture() {
                                                qApp->devicePixelRatio(), TrayIconImage::themeColor());
     m_icon->setIcon(QIcon(QPixmap::fromImage(image)));
     ++m_pictureRenders;
+}
+
+bool TrayController::offers(TrayMenuModel::Action action) const {
+    using Action = TrayMenuModel::Action;
+    switch (action) {
+    case Action::checkForUpdates:
+        return static_cast<bool>(m_on.checkForUpdates);
+    case Action::editVibes:
+        return static_cast<bool>(m_on.openEditor);
+    case Action::openSettings:
+    case Action::connectSlack:
+        return static_cast<bool>(m_on.openSettings);
+    case Action::openSourcesSettings:
+        return static_cast<bool>(m_on.openSourcesSettings);
+    case Action::quit:
+        return static_cast<bool>(m_on.quit);
+    case Action::none:
+    case Action::updateNow:
+    case Action::togglePause:
+        break;
+    }
+    return true;
 }
 
 void TrayController::trigger(TrayMenuModel::Action action) {

@@ -68,6 +68,8 @@ private:
     void followFrame();
     void renderPicture();
     void trigger(TrayMenuModel::Action action);
+    /// Whether the program gave the menu a way to do `action`.
+    bool offers(TrayMenuModel::Action action) const;
 
     EngineViewModel& m_engine;
     const DevoMetrics& m_metrics;
