@@ -120,7 +120,7 @@ protected:
         font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
         QApplication::setFont(font);
         QFont cat = font;
-        cat.setPointSizeF(DevoMetrics::kPointSize);
+        cat.setPixelSize(DevoMetrics::kPixelSize);
         metrics = std::make_unique<DevoMetrics>(cat);
         adjustParts = [this](EngineViewModel::Parts& parts) {
             parts.makeSource = [this](const std::vector<PlayerSourceID>&) {
