@@ -51,5 +51,9 @@ echo "playing for $seconds s…"
 sleep "$seconds"
 field() { awk -v name="$1:" '$1 == name { printf "%.1f MB", $2 / 1024 }' "/proc/$program/status"; }
 echo "| VmRSS / VmHWM after $seconds s playing | $(field VmRSS) / $(field VmHWM) |"
-echo "| of which the program's own (RssAnon) | $(field RssAnon) |"
+echo "| of which the program's own (RssAnon) / mapped files (RssFile) | $(field RssAnon) / $(field RssFile) |"
+echo "| Proportional set size (shared pages split among the processes that map them) | $(awk '$1 == "Pss:" { printf "%.1f MB", $2 / 1024 }' "/proc/$program/smaps_rollup") |"
+echo "The mapped files with the most resident pages:"
+awk '/^[0-9a-f]+-[0-9a-f]+ / { file = $6 } /^Rss:/ && file != "" { rss[file] += $2 }
+     END { for (f in rss) printf "%8.1f MB  %s\n", rss[f] / 1024, f }' "/proc/$program/smaps" | sort -rn | head -n 8
 "$build/app/cli/nimbrel" quit
