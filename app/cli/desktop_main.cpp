@@ -18,6 +18,12 @@ int main(int argc, char** argv) {
         std::cerr << nimbrel::DesktopLauncher::kNoDisplay << '\n';
         return 1;
     }
+    // The island's click-through needs an X11 input shape, and Wayland lets no window place itself at the
+    // top of the screen: under Wayland the program runs through XWayland, unless the user chose otherwise.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     int qtArgc = 1;
     const QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("nimbrel"));
