@@ -120,6 +120,27 @@ TEST_F(DesktopEndToEnd, TheCatTheIslandAndSlackFollowTheMusicAndQuitFromTheMenuH
     const QDBusObjectPath menuPath =
         property(itemService, itemPath, itemInterface, QStringLiteral("Menu")).value<QDBusObjectPath>();
     ASSERT_FALSE(menuPath.path().isEmpty());
+    // The cat dances while the music plays: its picture keeps changing.
+    const auto picture = [&] {
+        QByteArray bytes;
+        const QDBusArgument pixmaps =
+            property(itemService, itemPath, itemInterface, QStringLiteral("IconPixmap")).value<QDBusArgument>();
+        pixmaps.beginArray();
+        while (!pixmaps.atEnd()) {
+            int width = 0;
+            int height = 0;
+            QByteArray data;
+            pixmaps.beginStructure();
+            pixmaps >> width >> height >> data;
+            pixmaps.endStructure();
+            bytes += data;
+        }
+        pixmaps.endArray();
+        return bytes;
+    };
+    const QByteArray first = picture();
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return picture() != first; }, 5s));
 
     // The island hangs at the top centre; the pointer on it opens it.
     screenshot("desktop-collapsed.png");
