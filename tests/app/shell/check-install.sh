@@ -31,8 +31,11 @@ case "$resolved" in
 *) fail "nimbrel finds libNimbrelCore at '$resolved', not in $scratch" ;;
 esac
 # Only the desktop program loads the GUI libraries.
-env -u LD_LIBRARY_PATH ldd "$binary" | grep -q 'libQt6Widgets' && fail "nimbrel links the GUI libraries"
-env -u LD_LIBRARY_PATH ldd "$desktop" | grep -q 'libQt6Widgets' || fail "nimbrel-desktop does not link Qt Widgets"
+# (Read whole first: `grep -q` would stop reading early, and pipefail would count ldd's broken pipe.)
+binary_libraries=$(env -u LD_LIBRARY_PATH ldd "$binary")
+desktop_libraries=$(env -u LD_LIBRARY_PATH ldd "$desktop")
+! grep -q 'libQt6Widgets' <<<"$binary_libraries" || fail "nimbrel links the GUI libraries"
+grep -q 'libQt6Widgets' <<<"$desktop_libraries" || fail "nimbrel-desktop does not link Qt Widgets"
 help=$(env -u LD_LIBRARY_PATH "$binary" --help) || fail "nimbrel --help failed"
 grep -q 'preview' <<<"$help" || fail "nimbrel --help printed no commands: $help"
 
