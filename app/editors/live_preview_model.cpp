@@ -28,7 +28,9 @@ std::string LivePreviewModel::lengthCounter(int count) {
     return std::to_string(count) + "/" + std::to_string(StatusText::slackLimit) + " characters";
 }
 
-LivePreviewModel::LivePreviewModel(VibesEditorModel& editor, QObject* parent) : QObject(parent), m_editor(editor) {
+LivePreviewModel::LivePreviewModel(VibesEditorModel& editor, QObject* parent)
+    : QObject(parent)
+    , m_editor(editor) {
     connect(&m_editor, &VibesEditorModel::changed, this, &LivePreviewModel::recompute);
     recompute();
 }
@@ -142,6 +144,10 @@ std::string LivePreviewModel::statusShown() const {
 
 std::string LivePreviewModel::emojiShown() const {
     return SlackEmoji::display(m_result.emoji);
+}
+
+bool LivePreviewModel::emojiIsGlyph() const {
+    return SlackEmoji::menuBarGlyph(m_result.emoji).has_value();
 }
 
 std::string LivePreviewModel::emojiToolTip() const {

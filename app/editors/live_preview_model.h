@@ -85,6 +85,8 @@ public:
     std::string statusShown() const;
     /// The emoji as drawn: a standard shortcode's glyph, else the text as written.
     std::string emojiShown() const;
+    /// Whether the emoji draws as a picture (a standard shortcode or an emoji character) rather than as text.
+    bool emojiIsGlyph() const;
     /// The emoji as stored, noting when it is one of the workspace's own.
     std::string emojiToolTip() const;
     /// The status's length in characters, as Slack counts them.

@@ -89,6 +89,7 @@ TEST_F(LivePreviewModelTest, ShowsTheVibeTheStatusAndWhy) {
     EXPECT_EQ(result.status, "text of chill \u00b7 Bags \u2014 Clairo");
     EXPECT_EQ(preview.statusShown(), result.status);
     EXPECT_EQ(preview.emojiShown(), "\U0001F3A7");
+    EXPECT_TRUE(preview.emojiIsGlyph());
     EXPECT_EQ(preview.statusLength(), 29);
     EXPECT_EQ(LivePreviewModel::lengthCounter(preview.statusLength()), "29/100 characters");
     EXPECT_FALSE(preview.isOverLimit());
@@ -241,6 +242,7 @@ TEST_F(LivePreviewModelTest, EmojiOfTheWorkspace) {
     play({"House"}, "Disclosure", "Latch");
     ASSERT_EQ(preview.result().vibeName, "party");
     EXPECT_EQ(preview.emojiShown(), ":partyparrot:");
+    EXPECT_FALSE(preview.emojiIsGlyph());
     EXPECT_EQ(preview.emojiToolTip(), ":partyparrot:");
     preview.setWorkspaceEmoji({{"partyparrot", "https://emoji.example/partyparrot.gif"}});
     EXPECT_EQ(preview.emojiToolTip(), ":partyparrot: \u2014 A custom emoji of your workspace");

@@ -1,0 +1,112 @@
+// The live preview pane on a display of its own (Xvfb), with real fonts: what it shows for a matching
+// track, its genre buttons, and pictures of it in the build folder.
+#include "app/editors/live_preview_inspector.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+#include "app/editors/live_preview_model.h"
+#include "app/editors/vibes_editor_model.h"
+#include "tests/support/manual_timers.h"
+
+namespace nimbrel {
+namespace {
+
+struct Holder final : ConfigHolder {
+    VibeConfig current;
+    const VibeConfig& config() const override { return current; }
+    void applyConfig(VibeConfig config, bool) override { current = std::move(config); }
+};
+
+class LivePreviewInspectorTest : public ::testing::Test {
+protected:
+    LivePreviewInspectorTest() {
+        QFont font(QStringLiteral("Noto Sans"));
+        font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
+        font.setPointSize(10);
+        QApplication::setFont(font);
+
+        StatusTheme soft{.id = "soft", .name = "Soft", .prefix = "\u2729 ", .suffix = " \u2729"};
+        holder.current.customThemes = {soft};
+        holder.current.statusFormat = "{vibe} \u00b7 {track} \u2014 {artist}";
+        holder.current.vibes = {
+            Vibe{.name = "chill",
+                 .statusText = "Chilling",
+                 .statusEmoji = ":headphones:",
+                 .match = {"lofi", "indie pop"},
+                 .themeID = "soft"},
+            Vibe{.name = "focus",
+                 .statusText = "Deep work",
+                 .statusEmoji = ":brain:",
+                 .match = {"ambient"},
+                 .themeID = {}},
+        };
+        editor.setConfigHolder(&holder);
+        editor.setUndoStack(&stack);
+        EXPECT_TRUE(editor.load());
+        preview.setSelectedVibe(editor.vibes().at(0).id);
+        inspector.resize(380, 560);
+        inspector.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&inspector));
+    }
+
+    void save(const char* name) {
+        QCoreApplication::processEvents();
+        const QImage picture = inspector.grab().toImage();
+        EXPECT_FALSE(picture.isNull());
+        EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + QLatin1String(name)));
+    }
+
+    testing::ManualTimers timers;
+    Holder holder;
+    QUndoStack stack;
+    VibesEditorModel editor{timers};
+    LivePreviewModel preview{editor};
+    LivePreviewInspector inspector{preview};
+};
+
+TEST_F(LivePreviewInspectorTest, AMatchingTrackAndItsGenreButtons) {
+    preview.setPlaying({.artist = "Clairo", .track = "Bags", .genres = {"Indie Pop", "Alternative", "Bedroom Pop"}});
+    EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("\u2729 Chilling \u00b7 Bags \u2014 Clairo \u2729"));
+    EXPECT_EQ(inspector.counterLabel()->text(), QStringLiteral("28/100 characters"));
+    ASSERT_EQ(inspector.chipButtons().size(), 3U);
+    QToolButton* mapped = inspector.chipButtons()[0];
+    EXPECT_EQ(mapped->toolTip(), QStringLiteral("Already in the selected vibe"));
+    EXPECT_EQ(mapped->text(), QStringLiteral("\u2713 Indie Pop"));
+    EXPECT_EQ(inspector.chipButtons()[1]->toolTip(),
+              QStringLiteral("Add \u201CAlternative\u201D to the selected vibe"));
+    save("live-preview-matching.png");
+
+    // A click on "Alternative" adds it to chill in one undoable step; the pane redraws with it mapped.
+    QTest::mouseClick(inspector.chipButtons()[1], Qt::LeftButton);
+    EXPECT_EQ(editor.vibes().at(0).vibe.match, (std::vector<std::string>{"lofi", "indie pop", "Alternative"}));
+    EXPECT_EQ(stack.count(), 1);
+    ASSERT_EQ(inspector.chipButtons().size(), 3U);
+    EXPECT_EQ(inspector.chipButtons()[1]->text(), QStringLiteral("\u2713 Alternative"));
+    // The mapped chip's click changes nothing; the keyboard reaches the chips too.
+    QTest::mouseClick(inspector.chipButtons()[0], Qt::LeftButton);
+    inspector.chipButtons()[2]->setFocus();
+    QTest::keyClick(inspector.chipButtons()[2], Qt::Key_Space);
+    EXPECT_EQ(stack.count(), 2) << "only Bedroom Pop was added";
+    save("live-preview-mapped.png");
+}
+
+TEST_F(LivePreviewInspectorTest, NothingPlayingAndNoGenres) {
+    save("live-preview-nothing-playing.png");
+    preview.setSelectedVibe(std::nullopt);
+    preview.setPlaying({.artist = "Nils Frahm", .track = "Says", .genres = {}});
+    EXPECT_TRUE(inspector.chipButtons().empty());
+    // This configuration has no default vibe, so nothing applies to an artist without genres.
+    EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("(no vibe match)"));
+    EXPECT_EQ(inspector.counterLabel()->text(), QStringLiteral("0/100 characters"));
+    save("live-preview-no-genres.png");
+}
+
+} // namespace
+} // namespace nimbrel
