@@ -2,9 +2,9 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
-#include <QStyle>
+#include <QPainter>
+#include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <string_view>
@@ -16,9 +16,27 @@ namespace nimbrel {
 namespace {
 
 const QColor kOverLimitRed(0xc0, 0x1c, 0x28);
+constexpr const char* kColorEmojiFamily = "Noto Color Emoji";
 
 QString qt(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// A pause sign in a ring, drawn rather than taken from an icon theme that may not have one.
+QPixmap pauseCircle(const QColor& colour, qreal ratio) {
+    constexpr int kSide = 44;
+    QPixmap pixmap(QSize(kSide, kSide) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, 3));
+    painter.drawEllipse(QRectF(2, 2, kSide - 4, kSide - 4));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(15, 13, 5, 18), 1.5, 1.5);
+    painter.drawRoundedRect(QRectF(24, 13, 5, 18), 1.5, 1.5);
+    return pixmap;
 }
 
 QLabel* wrappingLabel(QWidget* parent, QPalette::ColorRole role = QPalette::WindowText) {
@@ -54,9 +72,7 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
     auto* placeholderLayout = new QVBoxLayout(m_placeholder);
     placeholderLayout->addStretch();
     auto* pauseSymbol = new QLabel(m_placeholder);
-    const QIcon pause =
-        QIcon::fromTheme(QStringLiteral("media-playback-pause"), style()->standardIcon(QStyle::SP_MediaPause));
-    pauseSymbol->setPixmap(pause.pixmap(48, 48));
+    pauseSymbol->setPixmap(pauseCircle(palette().color(QPalette::PlaceholderText), devicePixelRatioF()));
     pauseSymbol->setAlignment(Qt::AlignHCenter);
     auto* placeholderTitle = heading(qt(LivePreviewModel::kNothingPlayingTitle), m_placeholder);
     placeholderTitle->setAlignment(Qt::AlignHCenter);
@@ -131,7 +147,6 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
     m_chipLayout = new FlowLayout(m_chipArea);
     content->addWidget(m_chipArea);
     m_noGenres = wrappingLabel(m_content, QPalette::PlaceholderText);
-    m_noGenres->setText(qt(LivePreviewModel::kNoGenres));
     content->addWidget(m_noGenres);
     content->addStretch();
     layout->addWidget(m_content);
@@ -154,7 +169,12 @@ void LivePreviewInspector::refresh() {
     m_emoji->setToolTip(qt(m_model.emojiToolTip()));
     m_emoji->setVisible(!emoji.empty());
     // A glyph is drawn large; a custom emoji's :name: stays at text size.
-    m_emoji->setFont(scaled(font(), m_model.emojiIsGlyph() ? 1.8 : 1.0));
+    QFont emojiFont = scaled(font(), m_model.emojiIsGlyph() ? 1.8 : 1.0);
+    if (m_model.emojiIsGlyph()) {
+        // Slack draws emoji in colour; without asking, fontconfig may hand out a monochrome symbol font first.
+        emojiFont.setFamilies(QStringList{QString::fromLatin1(kColorEmojiFamily)} + emojiFont.families());
+    }
+    m_emoji->setFont(emojiFont);
     m_status->setText(qt(m_model.statusShown()));
     m_status->setForegroundRole(result.status.empty() ? QPalette::PlaceholderText : QPalette::WindowText);
 
@@ -173,6 +193,7 @@ void LivePreviewInspector::refresh() {
     m_theme->setVisible(!themeText.empty());
 
     m_genresCaption->setText(qt(m_model.genresCaption()));
+    m_noGenres->setText(qt(m_model.noGenresText()));
     m_noGenres->setVisible(result.genres.empty());
     m_chipArea->setVisible(!result.genres.empty());
     rebuildChips();

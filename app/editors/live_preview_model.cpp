@@ -68,17 +68,19 @@ void LivePreviewModel::refresh() {
 }
 
 void LivePreviewModel::recompute() {
-    PreviewResult result = computeResult();
+    bool hasDefaultVibe = false;
+    PreviewResult result = computeResult(hasDefaultVibe);
     std::vector<GenreChip> chips = computeChips(result.genres);
-    if (result == m_result && chips == m_chips) {
+    if (result == m_result && chips == m_chips && hasDefaultVibe == m_hasDefaultVibe) {
         return;
     }
     m_result = std::move(result);
     m_chips = std::move(chips);
+    m_hasDefaultVibe = hasDefaultVibe;
     Q_EMIT changed();
 }
 
-PreviewResult LivePreviewModel::computeResult() const {
+PreviewResult LivePreviewModel::computeResult(bool& hasDefaultVibe) const {
     if (m_playing.artist.empty()) {
         return {};
     }
@@ -96,6 +98,7 @@ PreviewResult LivePreviewModel::computeResult() const {
     if (config == nullptr) {
         return result;
     }
+    hasDefaultVibe = config->defaultVibe.has_value();
     const std::optional<VibeResolution> resolution = VibeEngine::resolve(*config, result.genres, result.artist);
     if (!resolution) {
         return result;
@@ -178,6 +181,10 @@ std::string LivePreviewModel::themeText() const {
         return {};
     }
     return themeLine(m_result.themeName, m_result.themeIsOverride);
+}
+
+std::string LivePreviewModel::noGenresText() const {
+    return std::string(kNoGenres) + (m_hasDefaultVibe ? std::string(kDefaultVibeCovers) : std::string());
 }
 
 std::string LivePreviewModel::genresCaption() const {

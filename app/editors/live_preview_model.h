@@ -48,8 +48,10 @@ public:
         "Nothing matched and the default vibe is off, so your Slack status is left as it is.";
     static constexpr std::string_view kGenresTitle = "Artist genre";
     static constexpr std::string_view kClickToAdd = "\u00b7 click to add";
-    static constexpr std::string_view kNoGenres = "No genre came back for this artist \u2014 matching on the artist "
-                                                  "name only. Your default vibe covers it if nothing matches.";
+    static constexpr std::string_view kNoGenres =
+        "No genre came back for this artist \u2014 matching on the artist name only.";
+    /// Said after `kNoGenres` only while there is a default vibe to fall back to.
+    static constexpr std::string_view kDefaultVibeCovers = " Your default vibe covers it if nothing matches.";
     static constexpr std::string_view kAlreadyMapped = "Already in the selected vibe";
     static constexpr std::string_view kCustomEmoji = "A custom emoji of your workspace";
 
@@ -97,6 +99,8 @@ public:
     std::string whyText() const;
     /// The theme that applies and where it comes from; empty when no vibe applies.
     std::string themeText() const;
+    /// What the genre section says when the engine found no genre for the artist.
+    std::string noGenresText() const;
     /// "· click to add" when a vibe is selected and there are genres; empty otherwise.
     std::string genresCaption() const;
 
@@ -111,7 +115,7 @@ Q_SIGNALS:
 
 private:
     void recompute();
-    PreviewResult computeResult() const;
+    PreviewResult computeResult(bool& hasDefaultVibe) const;
     std::vector<GenreChip> computeChips(const std::vector<std::string>& genres) const;
 
     VibesEditorModel& m_editor;
@@ -120,6 +124,8 @@ private:
     std::optional<QUuid> m_selected;
     PreviewResult m_result;
     std::vector<GenreChip> m_chips;
+    /// Whether the previewed configuration has a default vibe.
+    bool m_hasDefaultVibe = false;
 };
 
 } // namespace nimbrel

@@ -24,14 +24,19 @@ struct Holder final : ConfigHolder {
     void applyConfig(VibeConfig config, bool) override { current = std::move(config); }
 };
 
-class LivePreviewInspectorTest : public ::testing::Test {
-protected:
-    LivePreviewInspectorTest() {
+/// The fonts the pictures are drawn with, set before any widget exists.
+struct NotoFonts {
+    NotoFonts() {
         QFont font(QStringLiteral("Noto Sans"));
         font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
         font.setPointSize(10);
         QApplication::setFont(font);
+    }
+};
 
+class LivePreviewInspectorTest : public ::testing::Test, private NotoFonts {
+protected:
+    LivePreviewInspectorTest() {
         StatusTheme soft{.id = "soft", .name = "Soft", .prefix = "\u2729 ", .suffix = " \u2729"};
         holder.current.customThemes = {soft};
         holder.current.statusFormat = "{vibe} \u00b7 {track} \u2014 {artist}";
@@ -51,7 +56,7 @@ protected:
         editor.setUndoStack(&stack);
         EXPECT_TRUE(editor.load());
         preview.setSelectedVibe(editor.vibes().at(0).id);
-        inspector.resize(380, 560);
+        inspector.resize(380, 460);
         inspector.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&inspector));
     }

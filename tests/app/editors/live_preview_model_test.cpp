@@ -132,8 +132,13 @@ TEST_F(LivePreviewModelTest, DefaultVibeAndNoVibeAtAll) {
     EXPECT_EQ(preview.themeText(), "");
     EXPECT_EQ(LivePreviewModel::lengthCounter(preview.statusLength()), "0/100 characters");
 
-    // No genres: the artist's name alone can still match, and the hit says so.
+    // No genres: the artist's name alone can still match, and the hit says so. Without a default vibe the
+    // genre section promises none.
     play({}, "Lofi Girl", "Snowman");
+    EXPECT_EQ(preview.noGenresText(), LivePreviewModel::kNoGenres);
+    editor.setUseDefaultVibe(true);
+    EXPECT_EQ(preview.noGenresText(), "No genre came back for this artist \u2014 matching on the artist name only. "
+                                      "Your default vibe covers it if nothing matches.");
     EXPECT_EQ(preview.result().vibeName, "chill");
     EXPECT_EQ(preview.result().hit, "name:lofi");
 }
