@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/editors/engine_config_holder.h"
+#include "app/editors/engine_preview_feed.h"
 #include "app/editors/live_preview_model.h"
 #include "app/editors/vibes_editor_model.h"
+#include "tests/app/engine/engine_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
@@ -111,6 +114,47 @@ TEST_F(LivePreviewInspectorTest, NothingPlayingAndNoGenres) {
     EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("(no vibe match)"));
     EXPECT_EQ(inspector.counterLabel()->text(), QStringLiteral("0/100 characters"));
     save("live-preview-no-genres.png");
+}
+
+/// The pane over a real engine whose player plays Justice (genres "Electronic" and "French House").
+class EnginePreviewTest : private NotoFonts, public testing::EngineTest {};
+
+TEST_F(EnginePreviewTest, TheEnginesTrackPreviewedFromTheEditorsDraft) {
+    makeEngine({"T1"});
+    startEngine();
+    EngineConfigHolder holder(*engine);
+    QUndoStack stack;
+    VibesEditorModel editor(*timers);
+    editor.setConfigHolder(&holder);
+    editor.setUndoStack(&stack);
+    ASSERT_TRUE(editor.load());
+    LivePreviewModel preview(editor);
+    feedLivePreview(*engine, preview);
+    LivePreviewInspector inspector(preview);
+    inspector.resize(380, 460);
+    inspector.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&inspector));
+    EXPECT_FALSE(preview.hasTrack());
+
+    play("Justice", "Genesis");
+    EXPECT_EQ(preview.result().genres, (std::vector<std::string>{"Electronic", "French House"}));
+    EXPECT_EQ(preview.result().vibeName, "focus");
+    EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("Focus \u00b7 Genesis"));
+
+    // "French House" goes to the selected vibe from its button; the engine gets it after the quiet period.
+    preview.setSelectedVibe(editor.vibes().at(0).id);
+    ASSERT_EQ(inspector.chipButtons().size(), 2U);
+    QTest::mouseClick(inspector.chipButtons()[1], Qt::LeftButton);
+    timers->advance(VibesEditorModel::kCommitDelay);
+    settle();
+    EXPECT_EQ(engine->config().vibes.at(0).match, (std::vector<std::string>{"electronic", "French House"}));
+    EXPECT_EQ(inspector.chipButtons()[1]->toolTip(), QStringLiteral("Already in the selected vibe"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(inspector.grab().toImage().save(QStringLiteral(NIMBREL_SCREENSHOTS "/live-preview-engine.png")));
+
+    // The music stops: the placeholder.
+    change(NowPlaying::notPlaying("paused", "Justice", "Genesis"));
+    EXPECT_FALSE(preview.hasTrack());
 }
 
 } // namespace
