@@ -202,7 +202,12 @@ void LivePreviewInspector::refresh() {
 void LivePreviewInspector::rebuildChips() {
     // A click on a chip changes the model, which lands here while that chip is still emitting: old chips
     // are only hidden now and deleted once control is back in the event loop.
+    // The keyboard stays on the genre it was on, so mapping by keyboard can go on from there.
+    QString focusedGenre;
     for (QToolButton* chip : m_chips) {
+        if (chip == focusWidget()) {
+            focusedGenre = chip->accessibleName();
+        }
         m_chipLayout->removeWidget(chip);
         chip->hide();
         chip->deleteLater();
@@ -225,6 +230,10 @@ void LivePreviewInspector::rebuildChips() {
         connect(button, &QToolButton::clicked, this, [this, genre] { m_model.activateChip(genre); });
         m_chipLayout->addWidget(button);
         m_chips.push_back(button);
+        if (!focusedGenre.isEmpty() && button->accessibleName() == focusedGenre) {
+            button->show(); // a hidden widget takes no focus
+            button->setFocus();
+        }
     }
     m_chipArea->updateGeometry();
 }

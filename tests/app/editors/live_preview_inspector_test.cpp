@@ -91,17 +91,16 @@ TEST_F(LivePreviewInspectorTest, AMatchingTrackAndItsGenreButtons) {
               QStringLiteral("Add \u201CAlternative\u201D to the selected vibe"));
     save("live-preview-matching.png");
 
-    // A click on "Alternative" adds it to chill in one undoable step; the pane redraws with it mapped.
-    QTest::mouseClick(inspector.chipButtons()[1], Qt::LeftButton);
+    // The keyboard adds "Alternative" to chill in one undoable step; the pane redraws with it mapped. A
+    // mapped chip's click changes nothing.
+    inspector.chipButtons()[1]->setFocus();
+    QTest::keyClick(inspector.chipButtons()[1], Qt::Key_Space);
     EXPECT_EQ(editor.vibes().at(0).vibe.match, (std::vector<std::string>{"lofi", "indie pop", "Alternative"}));
-    EXPECT_EQ(stack.count(), 1);
     ASSERT_EQ(inspector.chipButtons().size(), 3U);
     EXPECT_EQ(inspector.chipButtons()[1]->text(), QStringLiteral("\u2713 Alternative"));
-    // The mapped chip's click changes nothing; the keyboard reaches the chips too.
+    EXPECT_EQ(inspector.focusWidget(), inspector.chipButtons()[1]) << "the keyboard stays on the genre";
     QTest::mouseClick(inspector.chipButtons()[0], Qt::LeftButton);
-    inspector.chipButtons()[2]->setFocus();
-    QTest::keyClick(inspector.chipButtons()[2], Qt::Key_Space);
-    EXPECT_EQ(stack.count(), 2) << "only Bedroom Pop was added";
+    EXPECT_EQ(stack.count(), 1);
     save("live-preview-mapped.png");
 }
 
