@@ -106,7 +106,8 @@ void AccountsSettingsView::rebuildRows(const std::vector<AccountsSettings::Row>&
                 kept.push_back(widget);
             } else {
                 widget->hide();
-                widget->deleteLater(); // its button may be the one whose click is being handled
+                widget->setObjectName(QString()); // gone from lookups at once, though deleted later
+                widget->deleteLater();            // its button may be the one whose click is being handled
             }
         }
         delete item;

@@ -115,7 +115,8 @@ void SourcesSettingsView::setEnabled(PlayerSourceID id, bool enabled) {
 
 void SourcesSettingsView::followConfig() {
     // The configuration may change elsewhere too (reloaded from disk): the switches follow it.
-    if (m_engine.config().sources == m_model.sources()) {
+    // Compared as the screen stores them, so a file listing Apple Music first is not a change.
+    if (SourcesSettings(m_engine.config().sources).sources() == m_model.sources()) {
         return;
     }
     const bool probing = m_model.isProbing();
