@@ -127,7 +127,8 @@ void SourcesSettingsView::followConfig() {
     }
     refresh();
     if (!probing) {
-        probe();
+        // The engine says the configuration changed before it has rebuilt its players: read them once it has.
+        QMetaObject::invokeMethod(this, &SourcesSettingsView::checkAgain, Qt::QueuedConnection);
     }
 }
 

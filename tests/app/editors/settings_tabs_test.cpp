@@ -123,6 +123,10 @@ protected:
         adjustParts = [this](EngineViewModel::Parts& parts) {
             // Links are made but never followed here: no claim is made, so nothing listens on this port.
             parts.signInBase = QUrl(QStringLiteral("http://127.0.0.1:9/"));
+            // A workspace without a token has no Slack client, as if the keyring had lost it.
+            parts.makeClient = [inner = parts.makeClient](const std::string& token) {
+                return token.empty() ? nullptr : inner(token);
+            };
             parts.deleteToken = [this](std::string teamID) {
                 deleted.push_back(teamID);
                 keyringDelete = std::make_unique<QPromise<std::optional<KeychainError>>>();
@@ -178,14 +182,15 @@ TEST_F(AccountsTabTest, ThePostingSwitchReachesTheEngineAndTheFile) {
 }
 
 TEST_F(AccountsTabTest, DisconnectShowsDisconnectingUntilTheWorkspaceIsGone) {
-    makeEngine({"T1", "T2"});
+    // T1 has no client to revoke with, so its disconnect goes straight to the keyring, which answers when told.
+    makeEngine({"T1", "T2"}, "restore", {"T1"});
     auto view = makeView();
     QFrame* first = row(*view, "T1");
     ASSERT_TRUE(first);
     auto* button = child<QPushButton>(*first, QStringLiteral("disconnect"));
     EXPECT_EQ(button->text(), QStringLiteral("Disconnect"));
     button->click();
-    ASSERT_TRUE(processEventsUntil([&] { return keyringDelete != nullptr; })); // revoked, now at the keyring
+    ASSERT_TRUE(processEventsUntil([&] { return keyringDelete != nullptr; }));
 
     first = row(*view, "T1");
     ASSERT_TRUE(first);
@@ -194,6 +199,7 @@ TEST_F(AccountsTabTest, DisconnectShowsDisconnectingUntilTheWorkspaceIsGone) {
     EXPECT_FALSE(button->isEnabled()) << "a second press would disconnect twice";
 
     finishKeyringDelete();
+    ASSERT_TRUE(processEventsUntil([&] { return engine->config().slackAccounts.size() == 1; }));
     EXPECT_EQ(deleted, std::vector<std::string>{"T1"});
     EXPECT_EQ(view->findChild<QFrame*>(QStringLiteral("row-T1")), nullptr);
     ASSERT_TRUE(row(*view, "T2"));
@@ -335,6 +341,8 @@ TEST_F(SourcesTabTest, CheckAgainFollowsAConfigurationChangedElsewhere) {
     VibeConfig config = engine->config();
     config.sources = {PlayerSourceID::appleMusic};
     engine->applyConfig(config, false);
+    EXPECT_EQ(status(view, "apple_music"), QStringLiteral("Checking…"));
+    ASSERT_TRUE(processEventsUntil([&] { return status(view, "apple_music") != QStringLiteral("Checking…"); }));
     waitForCheck(view);
     EXPECT_FALSE(child<QCheckBox>(view, QStringLiteral("spotify"))->isChecked());
     EXPECT_TRUE(child<QCheckBox>(view, QStringLiteral("apple_music"))->isChecked());
