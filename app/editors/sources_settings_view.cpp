@@ -92,11 +92,16 @@ void SourcesSettingsView::showEvent(QShowEvent* event) {
 }
 
 void SourcesSettingsView::refresh() {
+    bool offersPermissions = false;
     for (const SourcesSettings::Row& row : m_model.rows()) {
         RowWidgets& widgets = m_rows.at(row.id.value());
         widgets.enabled->setChecked(row.enabled);
         widgets.status->setText(QString::fromStdString(row.status));
         widgets.permissions->setVisible(row.offersPermissionButton);
+        offersPermissions = offersPermissions || row.offersPermissionButton;
+    }
+    if (!offersPermissions) {
+        m_noPermissionSettings->hide(); // about a button that is gone
     }
     m_checkAgain->setText(qt(m_model.checkButtonTitle()));
     m_checkAgain->setEnabled(!m_model.isProbing());

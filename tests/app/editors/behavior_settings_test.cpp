@@ -36,23 +36,5 @@ TEST(BehaviorSettingsTest, TypedAndConfiguredIntervalsShowWhatTheEnginePolls) {
     EXPECT_EQ(BehaviorSettings::pollLabel(90), "Safety-net poll: every 90s");
 }
 
-TEST(BehaviorSettingsTest, OnlyAChangeMakesAConfigurationToApply) {
-    VibeConfig config;
-    config.vibes.push_back(Vibe{.name = "focus", .statusText = "Focus", .statusEmoji = ":zap:", .match = {"x"}});
-    EXPECT_FALSE(BehaviorSettings::withPollSeconds(config, config.pollSeconds));
-    EXPECT_FALSE(BehaviorSettings::withWhenMusicStops(config, config.whenMusicStops));
-
-    const std::optional<VibeConfig> slower = BehaviorSettings::withPollSeconds(config, 300);
-    ASSERT_TRUE(slower);
-    EXPECT_EQ(slower->pollSeconds, 300);
-    const std::optional<VibeConfig> clearing = BehaviorSettings::withWhenMusicStops(config, WhenMusicStops::clear);
-    ASSERT_TRUE(clearing);
-    EXPECT_EQ(clearing->whenMusicStops, WhenMusicStops::clear);
-    // Everything else is carried over untouched.
-    VibeConfig expected = config;
-    expected.whenMusicStops = WhenMusicStops::clear;
-    EXPECT_EQ(*clearing, expected);
-}
-
 } // namespace
 } // namespace nimbrel
