@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QMenu>
 
+#include "app/editors/accounts_settings_view.h"
+#include "app/editors/behavior_settings_view.h"
+#include "app/editors/sources_settings_view.h"
 #include "app/engine/engine_view_model.h"
 #include "app/island/island_controller.h"
 #include "app/log/app_log.h"
@@ -28,8 +31,9 @@ GeneralSettings::TracingSource tracingSource() {
                                                                : GeneralSettings::TracingSource::settingsFile;
 }
 
-// The Sources settings arrive with the editors; until then the settings open where they are.
+constexpr std::string_view kAccountsTab = "Accounts";
 constexpr std::string_view kSourcesTab = "Sources";
+constexpr std::string_view kBehaviorTab = "Behavior";
 
 } // namespace
 
@@ -54,6 +58,11 @@ DesktopProgram::DesktopProgram(InstanceHost& host, QObject* parent)
                                },
                        });
     m_settingsWindow = std::make_unique<SettingsWindow>();
+    m_settingsWindow->addTab(
+        new AccountsSettingsView(host.engine(), [](const QUrl& link) { return openExternally(link); }), kAccountsTab);
+    m_settingsWindow->addTab(new SourcesSettingsView(host.engine(), &SourcesSettings::openPermissionSettings),
+                             kSourcesTab);
+    m_settingsWindow->addTab(new BehaviorSettingsView(host.engine()), kBehaviorTab);
     m_settingsWindow->addTab(new GeneralSettingsView(*m_general), SettingsWindow::kGeneralTab);
 
     m_metrics = std::make_unique<DevoMetrics>();
@@ -64,7 +73,7 @@ DesktopProgram::DesktopProgram(InstanceHost& host, QObject* parent)
                                               TrayController::Actions{
                                                   .openEditor = {},
                                                   .openSettings = [this] { openSettings(SettingsWindow::kGeneralTab); },
-                                                  .openSlackSettings = {},
+                                                  .openSlackSettings = [this] { openSettings(kAccountsTab); },
                                                   .openSourcesSettings = [this] { openSettings(kSourcesTab); },
                                                   .checkForUpdates = [this] { m_updates->checkForUpdates(); },
                                                   .quit = [this] { m_host.quit(); },
