@@ -10,31 +10,14 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "app/editors/settings_widgets.h"
 #include "app/shell/general_settings.h"
 
 namespace nimbrel {
 namespace {
 
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QLabel* noteLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    label->setForegroundRole(QPalette::PlaceholderText);
-    return label;
-}
-
-QLabel* errorLabel(QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setWordWrap(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(0xc0, 0x1c, 0x28));
-    label->setPalette(palette);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
+using settings_widgets::noteLabel;
+using settings_widgets::qt;
 
 QGroupBox* section(std::string_view title, QWidget* parent) {
     auto* box = new QGroupBox(qt(title), parent);
@@ -62,7 +45,7 @@ GeneralSettingsView::GeneralSettingsView(GeneralSettings& settings, QWidget* par
     m_openAtLogin = new QCheckBox(qt(GeneralSettings::kOpenAtLogin), startup);
     m_startupStatus = new QLabel(startup);
     auto* autostartFolder = new QPushButton(qt(GeneralSettings::kOpenAutostartFolder), startup);
-    m_startupError = errorLabel(startup);
+    m_startupError = settings_widgets::warningLabel(startup);
     auto* startupRow = new QHBoxLayout;
     startupRow->addWidget(m_openAtLogin);
     startupRow->addStretch();
@@ -87,7 +70,7 @@ GeneralSettingsView::GeneralSettingsView(GeneralSettings& settings, QWidget* par
     location->addRow(qt(GeneralSettings::kLocation), path);
     auto* showConfig = new QPushButton(qt(GeneralSettings::kShowInFiles), config);
     auto* reload = new QPushButton(qt(GeneralSettings::kReloadFromDisk), config);
-    m_reloadProblem = errorLabel(config);
+    m_reloadProblem = settings_widgets::warningLabel(config);
     auto* configLayout = static_cast<QVBoxLayout*>(config->layout());
     configLayout->addLayout(location);
     configLayout->addLayout(buttonRow({showConfig, reload}));

@@ -4,14 +4,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/editors/settings_widgets.h"
+
 namespace nimbrel {
-namespace {
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
+using settings_widgets::qt;
 
 SettingsWindow::SettingsWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
