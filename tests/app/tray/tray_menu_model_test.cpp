@@ -3,7 +3,6 @@
 #include "app/shell/tray_menu_model.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -116,26 +115,6 @@ TEST(TrayIconImage, IsReservedWidthByPanelHeightAtTheScreensPixelRatio) {
         EXPECT_TRUE(drawn);
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     }
-}
-
-TEST(TrayIconImage, EveryFrameForTheRecord) {
-    // Every frame at four times the size, on a light and on a dark panel, for a person to look at.
-    const DevoMetrics metrics;
-    const auto& frames = Devo::allFrames();
-    const int width = metrics.reservedWidth();
-    const int height = TrayIconImage::kPanelThickness;
-    QImage sheet(width * 2 * 4, height * static_cast<int>(frames.size()) * 4, QImage::Format_ARGB32);
-    sheet.setDevicePixelRatio(4);
-    QPainter painter(&sheet);
-    painter.fillRect(0, 0, width, height * static_cast<int>(frames.size()), QColor(0xf2, 0xf2, 0xf2));
-    painter.fillRect(width, 0, width, height * static_cast<int>(frames.size()), QColor(0x2a, 0x2a, 0x2a));
-    for (std::size_t index = 0; index < frames.size(); ++index) {
-        const int y = static_cast<int>(index) * height;
-        painter.drawImage(QPoint(0, y), TrayIconImage::render(metrics, frames[index], 22, 4, Qt::black));
-        painter.drawImage(QPoint(width, y), TrayIconImage::render(metrics, frames[index], 22, 4, Qt::white));
-    }
-    painter.end();
-    EXPECT_TRUE(sheet.save(QStringLiteral(NIMBREL_TRAY_FRAMES_PNG)));
 }
 
 } // namespace
