@@ -13,7 +13,7 @@
 
 #include "app/engine/accounts_settings.h"
 #include "app/engine/engine_view_model.h"
-#include "app/engine/sign_in_browser.h"
+#include "app/engine/sign_in_launcher.h"
 #include "app/log/app_log.h"
 #include "core/slack/slack_auth.h"
 #include "core/slack/slack_auth_error.h"
@@ -162,15 +162,14 @@ void ControlService::Quit() {
 }
 
 QString ControlService::BeginConnect() {
-    const std::optional<QUrl> link = m_engine.beginConnect();
-    if (!link) {
+    // Whoever asked opens the link in a browser (the command does, unless told not to).
+    const SignInLauncher::Result started = SignInLauncher::start(m_engine, {});
+    if (!started.link) {
         sendErrorReply(QString::fromLatin1(ControlProtocol::kErrorConnectFailed),
                        QString::fromStdString(m_engine.connectPhase().detail));
         return {};
     }
-    // Whoever asked shows the link to a browser: there is no sign-in window of our own on Linux.
-    SignInBrowser::logFallback();
-    return link->toString(QUrl::FullyEncoded);
+    return started.link->toString(QUrl::FullyEncoded);
 }
 
 void ControlService::CancelConnect() {

@@ -8,7 +8,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "app/editors/sign_in_launcher.h"
+#include "app/engine/sign_in_launcher.h"
 #include "app/engine/accounts_settings.h"
 #include "core/slack/slack_account.h"
 

@@ -1,4 +1,4 @@
-#include "app/editors/sign_in_launcher.h"
+#include "app/engine/sign_in_launcher.h"
 
 #include "app/engine/engine_view_model.h"
 #include "app/engine/sign_in_browser.h"
