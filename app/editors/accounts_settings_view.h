@@ -8,8 +8,8 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "app/engine/sign_in_launcher.h"
 #include "app/engine/accounts_settings.h"
+#include "app/engine/sign_in_launcher.h"
 #include "core/slack/slack_account.h"
 
 class QLabel;
