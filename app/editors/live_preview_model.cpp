@@ -9,6 +9,7 @@
 #include "core/rendering/status_text.h"
 #include "core/text/casing.h"
 #include "core/text/graphemes.h"
+#include "core/text/whitespace.h"
 
 namespace nimbrel {
 
@@ -139,6 +140,18 @@ std::vector<GenreChip> LivePreviewModel::computeChips(const std::vector<std::str
         chips.push_back(std::move(chip));
     }
     return chips;
+}
+
+std::optional<QUuid> LivePreviewModel::matchedVibe() const {
+    if (!m_result.hit) {
+        return std::nullopt;
+    }
+    for (const IdentifiedVibe& each : m_editor.vibes()) {
+        if (Whitespace::trimmed(each.vibe.name) == m_result.vibeName) {
+            return each.id;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string LivePreviewModel::statusShown() const {

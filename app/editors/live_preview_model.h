@@ -82,6 +82,9 @@ public:
     /// False while nothing plays: the pane shows its placeholder.
     bool hasTrack() const { return !m_result.artist.empty(); }
     const std::vector<GenreChip>& chips() const { return m_chips; }
+    /// The editor's vibe that the track matched on a keyword (the first of that name); none when the default
+    /// vibe or no vibe applies.
+    std::optional<QUuid> matchedVibe() const;
 
     /// The status text, or "(no vibe match)".
     std::string statusShown() const;

@@ -266,10 +266,10 @@ void VibesEditorModel::mapGenre(std::string_view genre, const std::optional<QUui
     });
 }
 
-void VibesEditorModel::resetVibesToDefaults() {
+bool VibesEditorModel::resetVibesToDefaults() {
     const std::optional<VibeConfig> builtIn = builtInConfig();
     if (!builtIn) {
-        return; // the shipped document always decodes; its tests see to that
+        return false;
     }
     perform(kResetVibesStep, [&](EditorDraft& draft) {
         draft.vibes = freshlyIdentified(builtIn->vibes);
@@ -278,6 +278,7 @@ void VibesEditorModel::resetVibesToDefaults() {
             draft.defaultVibe = *builtIn->defaultVibe;
         }
     });
+    return true;
 }
 
 bool VibesEditorModel::setVibe(const QUuid& id, Vibe vibe) {

@@ -141,7 +141,8 @@ public:
     /// to that vibe's keywords. A blank genre does nothing. "Map Genre", or "Unmap Genre" without a vibe.
     void mapGenre(std::string_view genre, const std::optional<QUuid>& vibe);
     /// Replaces the vibes (fresh identities) and the default vibe with the built-in ones. "Reset Vibes".
-    void resetVibesToDefaults();
+    /// False, and nothing changes, when the built-in document cannot be read.
+    bool resetVibesToDefaults();
 
     /// Field edits from the screens: made in place, no undo step. A vibe keeps its identity; false when no
     /// vibe has it.
