@@ -6,6 +6,7 @@
 #include "app/editors/accounts_settings_view.h"
 #include "app/editors/behavior_settings_view.h"
 #include "app/editors/sources_settings_view.h"
+#include "app/editors/vibe_editor.h"
 #include "app/engine/engine_view_model.h"
 #include "app/island/island_controller.h"
 #include "app/log/app_log.h"
@@ -71,7 +72,7 @@ DesktopProgram::DesktopProgram(InstanceHost& host, QObject* parent)
         IslandController::Options{.timers = host.services().timers(), .screen = {}, .pointer = {}});
     m_tray = std::make_unique<TrayController>(host.engine(), *m_metrics,
                                               TrayController::Actions{
-                                                  .openEditor = {},
+                                                  .openEditor = [this] { openEditor(); },
                                                   .openSettings = [this] { openSettings(SettingsWindow::kGeneralTab); },
                                                   .openSlackSettings = [this] { openSettings(kAccountsTab); },
                                                   .openSourcesSettings = [this] { openSettings(kSourcesTab); },
@@ -94,8 +95,16 @@ void DesktopProgram::openSettings(std::string_view tab) {
     m_settingsWindow->showTab(tab);
 }
 
+void DesktopProgram::openEditor() {
+    if (!m_editor) {
+        m_editor = std::make_unique<VibeEditor>(m_host.engine(), *m_host.services().timers());
+    }
+    m_editor->open();
+}
+
 void DesktopProgram::stop() {
     m_tray.reset();
+    m_editor.reset(); // applies an edit still in its quiet period
     m_island->stop();
     m_settingsWindow->hide();
 }
