@@ -9,7 +9,8 @@
 namespace nimbrel {
 namespace {
 
-constexpr int kMaxTextWidth = 140;
+constexpr int kMaxTextWidth = 120;
+constexpr double kGlyphScale = 1.4;
 
 QString qt(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -20,12 +21,6 @@ QString qt(std::string_view text) {
 EmojiPickerButton::EmojiPickerButton(QWidget* parent)
     : QToolButton(parent)
     , m_popup(new EmojiPickerPopup(this)) {
-    QFont glyphFont = font();
-    glyphFont.setFamilies({QStringLiteral("Noto Color Emoji"), glyphFont.family()});
-    if (glyphFont.pointSizeF() > 0) {
-        glyphFont.setPointSizeF(glyphFont.pointSizeF() * 1.4);
-    }
-    setFont(glyphFont);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(qt(EmojiChoice::kChooseEmoji));
@@ -40,10 +35,16 @@ EmojiPickerButton::EmojiPickerButton(QWidget* parent)
 
 void EmojiPickerButton::setValue(const QString& value) {
     m_value = value;
-    const QString shown = qt(SlackEmoji::display(value.toStdString()));
-    // A custom emoji shows as its name, which may be long; the tooltip and the field have it whole.
-    setText(shown.isEmpty() ? qt(EmojiChoice::kEmptyFace)
-                            : fontMetrics().elidedText(shown, Qt::ElideMiddle, kMaxTextWidth));
+    const std::string text = value.toStdString();
+    const QString shown = qt(SlackEmoji::display(text));
+    if (shown.isEmpty() || SlackEmoji::menuBarGlyph(text)) {
+        setFont(colorEmojiFont(QFont(), kGlyphScale));
+        setText(shown.isEmpty() ? qt(EmojiChoice::kEmptyFace) : shown);
+    } else {
+        // A custom emoji shows as its name, which may be long; the tooltip and the field have it whole.
+        setFont(QFont());
+        setText(fontMetrics().elidedText(shown, Qt::ElideMiddle, kMaxTextWidth));
+    }
     setAccessibleDescription(shown);
 }
 

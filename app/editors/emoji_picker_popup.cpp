@@ -25,19 +25,9 @@ constexpr int kEmojiButtonSide = 40;
 constexpr int kPopupWidth = 440;
 constexpr int kPopupHeight = 400;
 const char* const kColonFormProperty = "nimbrelColonForm";
-const char* const kColorEmojiFamily = "Noto Color Emoji";
 
 QString qt(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-/// A font that draws emoji in colour, falling back to the widget's own family for anything else.
-QFont emojiFont(QFont font, double scale) {
-    font.setFamilies({QString::fromLatin1(kColorEmojiFamily), font.family()});
-    if (font.pointSizeF() > 0) {
-        font.setPointSizeF(font.pointSizeF() * scale);
-    }
-    return font;
 }
 
 /// "musical_note" read out as "musical note".
@@ -56,10 +46,17 @@ void clearLayout(QLayout* layout) {
 
 } // namespace
 
+QFont colorEmojiFont(QFont font, double scale) {
+    font.setFamilies({QStringLiteral("Noto Color Emoji")});
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * scale);
+    }
+    return font;
+}
+
 EmojiPickerPopup::EmojiPickerPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup) {
     setFrameShape(QFrame::StyledPanel);
-    setAttribute(Qt::WA_WindowPropagation);
     auto* layout = new QVBoxLayout(this);
 
     m_search = new QLineEdit(this);
@@ -151,7 +148,8 @@ void EmojiPickerPopup::openBelow(const QWidget* anchor, const QString& currentVa
     m_search->clear();
     rebuild();
 
-    QPoint position = anchor->mapToGlobal(QPoint(0, anchor->height()));
+    // Right-aligned with the anchor, which sits at the end of its field.
+    QPoint position = anchor->mapToGlobal(QPoint(anchor->width() - width(), anchor->height()));
     if (const QScreen* screen = anchor->screen()) {
         const QRect available = screen->availableGeometry();
         if (position.y() + height() > available.bottom()) {
@@ -177,7 +175,7 @@ void EmojiPickerPopup::rebuild() {
     m_emojiButtons.clear();
     for (const SlackEmoji::Entry& entry : content.entries) {
         QToolButton* button = addChoiceButton(m_emojiGrid, qt(entry.glyph), qt(entry.colonized()));
-        button->setFont(emojiFont(font(), 1.5));
+        button->setFont(colorEmojiFont(font(), 1.5));
         button->setFixedSize(kEmojiButtonSide, kEmojiButtonSide);
         button->setAccessibleName(spokenName(entry.shortcode));
         button->setAutoRaise(entry.shortcode != currentName);
@@ -195,12 +193,11 @@ void EmojiPickerPopup::rebuild() {
         const QString colonForm = qt(EmojiChoice::colonized(name));
         QToolButton* button = addChoiceButton(m_workspaceGrid, colonForm, colonForm);
         // Long names are cut in the grid; the tooltip has them whole.
-        button->setText(button->fontMetrics().elidedText(colonForm, Qt::ElideMiddle, cellWidth - 12));
-        button->setFixedWidth(cellWidth);
+        button->setText(button->fontMetrics().elidedText(colonForm, Qt::ElideMiddle, cellWidth - 16));
         button->setAccessibleName(colonForm);
         button->setAutoRaise(name != currentName);
         const int index = static_cast<int>(m_workspaceButtons.size());
-        workspaceLayout->addWidget(button, index / kWorkspaceColumns, index % kWorkspaceColumns);
+        workspaceLayout->addWidget(button, index / kWorkspaceColumns, index % kWorkspaceColumns, Qt::AlignLeft);
         m_workspaceButtons.push_back(button);
     }
     const bool showsWorkspace = content.hasWorkspaceSection && !m_workspaceButtons.empty();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QFrame>
 #include <QString>
 #include <optional>
@@ -18,6 +19,10 @@ class QToolButton;
 class QWidget;
 
 namespace nimbrel {
+
+/// The font that draws emoji in colour, scaled from a widget's font. The colour font stands alone: listed
+/// before a text family, Qt 6.4 still draws symbols such as U+26A1 from a monochrome text font.
+QFont colorEmojiFont(QFont font, double scale);
 
 /// The emoji picker's popup: a search field, the five category tabs with their curated emoji, the
 /// workspace's custom emoji and a line for typing any shortcode. Picking one emits its colon form and closes.

@@ -245,10 +245,13 @@ TEST_F(EmojiPickerTest, TypingAndTheModelsValue) {
 TEST_F(EmojiPickerTest, Pictures) {
     field->setWorkspaceEmoji(kWorkspace);
     field->setValue(QStringLiteral(":headphones:"));
+    QApplication::processEvents();
     save(window.grab().toImage(), "emoji-field-standard.png");
     field->setValue(QStringLiteral(":partyparrot_deluxe:"));
+    QApplication::processEvents();
     save(window.grab().toImage(), "emoji-field-warning.png");
     field->setValue({});
+    QApplication::processEvents();
     save(window.grab().toImage(), "emoji-field-empty.png");
 
     // The popup open under the field, on the screen as the user sees it.
