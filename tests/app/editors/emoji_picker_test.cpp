@@ -164,9 +164,6 @@ TEST_F(EmojiPickerTest, PickingWithTheKeyboard) {
     // Escape closes without choosing.
     QTest::keyClick(popup->emojiButtons()[0], Qt::Key_Escape);
     EXPECT_FALSE(popup->isVisible());
-    popup = openPicker();
-    QTest::keyClick(popup->searchField(), Qt::Key_Escape);
-    EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(field->value(), QStringLiteral(":musical_note:"));
     EXPECT_EQ(edited.count(), 2);
 }
@@ -193,6 +190,8 @@ TEST_F(EmojiPickerTest, AnyShortcodeAndNoMatch) {
     EXPECT_FALSE(popup->customButton()->isVisible());
     QTest::keyClick(popup->searchField(), Qt::Key_Return);
     EXPECT_TRUE(popup->isVisible());
+    QTest::keyClick(popup->searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(edited.count(), 1);
 }
 
@@ -224,9 +223,6 @@ TEST_F(EmojiPickerTest, TypingAndTheModelsValue) {
     EXPECT_EQ(field->lineEdit()->cursorPosition(), 3);
     field->setWorkspaceEmoji(SlackEmoji::Workspace{{"nope", "https://emoji.example/nope.png"}});
     EXPECT_EQ(field->statusLabel()->text(), QStringLiteral("Custom emoji in your workspace \u2713"));
-    field->setWorkspaceEmoji(std::nullopt);
-    EXPECT_EQ(field->statusLabel()->text(),
-              QStringLiteral("Connect Slack to verify this renders \u2014 sent as-is for now."));
     EXPECT_EQ(edited.count(), 6);
 
     // Picking what the field already holds is no edit.
@@ -238,7 +234,6 @@ TEST_F(EmojiPickerTest, TypingAndTheModelsValue) {
     // The picker's buttons carry names a screen reader can say.
     popup = openPicker();
     EXPECT_EQ(accessibleName(popup->emojiButtons()[1]), QStringLiteral("musical note"));
-    EXPECT_EQ(accessibleName(popup->searchField()), QStringLiteral("Search emoji"));
     popup->hide();
 }
 
