@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
@@ -69,6 +69,8 @@ GenreMapView::GenreMapView(GenreMapModel& model, QWidget* parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::StyledPanel);
     m_list = new QWidget(m_scroll);
+    m_list->setBackgroundRole(QPalette::Base);
+    m_list->setAutoFillBackground(true);
     m_listLayout = new QVBoxLayout(m_list);
     m_listLayout->setContentsMargins(0, 0, 0, 0);
     m_listLayout->setSpacing(0);
@@ -135,7 +137,12 @@ void GenreMapView::refresh() {
 }
 
 void GenreMapView::rebuildRows() {
+    // A new genre seen in use makes the rows anew; the keyboard stays on the genre it was on.
+    std::string focused;
     for (RowWidgets& widgets : m_rows) {
+        if (widgets.assign->hasFocus()) {
+            focused = widgets.genre;
+        }
         delete widgets.frame;
     }
     m_rows.clear();
@@ -164,18 +171,16 @@ void GenreMapView::rebuildRows() {
         line->addStretch();
         widgets.landing = new QLabel(widgets.frame);
         line->addWidget(widgets.landing);
-        widgets.assign = new QToolButton(widgets.frame);
+        widgets.assign = new QPushButton(widgets.frame);
         widgets.assign->setText(qt(GenreMapModel::kAssign));
         widgets.assign->setAccessibleName(qt(GenreMapModel::assignName(entry.genre)));
         widgets.assign->setToolTip(qt(GenreMapModel::assignName(entry.genre)));
-        widgets.assign->setPopupMode(QToolButton::InstantPopup);
-        widgets.assign->setToolButtonStyle(Qt::ToolButtonTextOnly);
         widgets.assign->setFocusPolicy(Qt::StrongFocus);
         widgets.assign->installEventFilter(this);
         // The menu is filled as it opens, so an edit elsewhere never rebuilds seventy menus.
         auto* menu = new QMenu(widgets.assign);
         const std::string genre = entry.genre;
-        QToolButton* button = widgets.assign;
+        QPushButton* button = widgets.assign;
         connect(menu, &QMenu::aboutToShow, this, [this, genre, button] { fillMenu(genre, button); });
         widgets.assign->setMenu(menu);
         line->addWidget(widgets.assign);
@@ -191,9 +196,12 @@ void GenreMapView::rebuildRows() {
         previous = widgets.assign;
         m_rows.push_back(widgets);
     }
+    if (const RowWidgets* again = row(focused); again != nullptr) {
+        again->assign->setFocus(Qt::OtherFocusReason);
+    }
 }
 
-void GenreMapView::fillMenu(const std::string& genre, QToolButton* button) {
+void GenreMapView::fillMenu(const std::string& genre, QPushButton* button) {
     QMenu* menu = button->menu();
     menu->clear();
     auto* group = new QActionGroup(menu);
@@ -212,7 +220,7 @@ void GenreMapView::fillMenu(const std::string& genre, QToolButton* button) {
     }
 }
 
-QToolButton* GenreMapView::neighbour(const QToolButton* button, int step) const {
+QPushButton* GenreMapView::neighbour(const QPushButton* button, int step) const {
     const auto found = std::ranges::find(m_rows, button, &RowWidgets::assign);
     auto index =
         button == nullptr ? (step > 0 ? -1 : static_cast<std::ptrdiff_t>(m_rows.size())) : found - m_rows.begin();
@@ -236,11 +244,11 @@ bool GenreMapView::eventFilter(QObject* watched, QEvent* event) {
     if (key != Qt::Key_Down && key != Qt::Key_Up) {
         return QWidget::eventFilter(watched, event);
     }
-    QToolButton* target = nullptr;
+    QPushButton* target = nullptr;
     if (watched == m_filter) {
         // Down from the filter goes to the first genre it left.
         target = key == Qt::Key_Down ? neighbour(nullptr, 1) : nullptr;
-    } else if (auto* button = qobject_cast<QToolButton*>(watched)) {
+    } else if (auto* button = qobject_cast<QPushButton*>(watched)) {
         target = neighbour(button, key == Qt::Key_Down ? 1 : -1);
     }
     if (target == nullptr) {

@@ -8,7 +8,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
-class QToolButton;
+class QPushButton;
 class QVBoxLayout;
 
 namespace nimbrel {
@@ -34,7 +34,7 @@ public:
         QLabel* badge = nullptr;
         QLabel* landing = nullptr;
         QLabel* explanation = nullptr;
-        QToolButton* assign = nullptr;
+        QPushButton* assign = nullptr;
     };
 
     /// Draws `model`, which must outlive the screen.
@@ -55,9 +55,9 @@ protected:
 private:
     void refresh();
     void rebuildRows();
-    void fillMenu(const std::string& genre, QToolButton* button);
+    void fillMenu(const std::string& genre, QPushButton* button);
     /// The menu button of the next shown row after (or before) this one, or nullptr.
-    QToolButton* neighbour(const QToolButton* button, int step) const;
+    QPushButton* neighbour(const QPushButton* button, int step) const;
 
     GenreMapModel& m_model;
     QLineEdit* m_filter = nullptr;

@@ -9,9 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -143,7 +143,7 @@ TEST_F(GenreMapViewTest, AssigningFromARowsMenuByKeyboard) {
 
     // Down from the filter reaches the row's button; Space opens its menu, where "Nothing" is checked.
     QTest::keyClick(view.filterField(), Qt::Key_Down);
-    QToolButton* assign = row("Blues").assign;
+    QPushButton* assign = row("Blues").assign;
     ASSERT_EQ(QApplication::focusWidget(), assign);
     EXPECT_EQ(accessibleName(assign), QStringLiteral("Assign \u201C"
                                                      "Blues\u201D to a vibe"));
@@ -160,6 +160,7 @@ TEST_F(GenreMapViewTest, AssigningFromARowsMenuByKeyboard) {
                 checked = action->text();
             }
         }
+        EXPECT_TRUE(menu->grab().save(QStringLiteral(NIMBREL_SCREENSHOTS "/genre-map-menu.png")));
         // chill, focus, party.
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Down);
@@ -185,6 +186,12 @@ TEST_F(GenreMapViewTest, AssigningFromARowsMenuByKeyboard) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     EXPECT_EQ(QApplication::focusWidget(), row("Bedroom Pop").assign);
+
+    // A genre newly seen in use makes the rows anew; the keyboard stays where it was.
+    map.setObservedGenres({"Shoegaze", "Bedroom Pop", "Bubblegum Bass"});
+    EXPECT_EQ(view.rows().size(), 68U);
+    EXPECT_EQ(QApplication::focusWidget(), row("Bedroom Pop").assign);
+    EXPECT_FALSE(row("Bubblegum Bass").badge->isHidden());
 }
 
 } // namespace
