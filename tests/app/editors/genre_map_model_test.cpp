@@ -130,14 +130,7 @@ TEST_F(GenreMapModelTest, FilterUnmappedOnlyAndCount) {
         EXPECT_FALSE(shown->mapped) << shown->genre;
     }
 
-    struct Count {
-        std::size_t shown, total;
-        bool narrowed;
-        std::string text;
-    };
-    for (const Count& c : std::vector<Count>{{1, 1, false, "1 genre"}, {1, 66, true, "1 of 66 genres"}}) {
-        EXPECT_EQ(GenreMapModel::countText(c.shown, c.total, c.narrowed), c.text);
-    }
+    EXPECT_EQ(GenreMapModel::countText(1, 1, false), "1 genre");
 }
 
 TEST_F(GenreMapModelTest, AssigningIsOneUndoableStep) {
