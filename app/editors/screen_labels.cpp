@@ -26,7 +26,7 @@ QLabel* noteLabel(std::string_view text, QWidget* parent) {
 QLabel* selectableLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
 

@@ -71,6 +71,7 @@ ThemeEditorView::ThemeEditorView(VibesEditorModel& editor, QWidget* parent)
     auto* lock = new QLabel(qt(kLock), m_builtInBanner);
     QFont lockFont = lock->font();
     lockFont.setFamilies(QStringList{QString::fromLatin1(kColorEmojiFamily)} + lockFont.families());
+    lockFont.setPointSizeF(lockFont.pointSizeF() * 1.4);
     lock->setFont(lockFont);
     lock->setAccessibleName(QStringLiteral("Locked"));
     banner->addWidget(lock);
@@ -232,6 +233,10 @@ void ThemeEditorView::refresh() {
 
     for (QLineEdit* field : {m_name, m_prefix, m_suffix}) {
         field->setReadOnly(!editable);
+        // A read-only field drawn like an editable one invites typing that goes nowhere.
+        QPalette fieldPalette = field->palette();
+        fieldPalette.setColor(QPalette::Base, palette().color(editable ? QPalette::Base : QPalette::Window));
+        field->setPalette(fieldPalette);
     }
     showText(m_name, theme.name);
     showText(m_prefix, theme.prefix);

@@ -163,6 +163,18 @@ TEST_F(ThemeScreensTest, FormattingEditsTheTemplateAndTheThemeAndShowsASample) {
     EXPECT_TRUE(view.ownTemplateNote()->isHidden());
     EXPECT_EQ(view.sampleLabel()->text(), QStringLiteral("\u00ab Chilling!! \u00b7 BagsClairo \u00bb"));
 
+    // Without a mouse: Tab walks from the template through the insert buttons to the picker.
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    edit->setFocus();
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    const auto& buttons = view.templateField()->insertButtons();
+    EXPECT_EQ(visited, (std::vector<QWidget*>{buttons[0], buttons[1], buttons[2], buttons[3], picker}));
+
     // Changes made elsewhere (another screen, undo) redraw the fields.
     editor.setStatusFormat("{vibe} \u00b7 {track} \u2014 {artist}");
     EXPECT_EQ(edit->text(), QStringLiteral("{vibe} \u00b7 {track} \u2014 {artist}"));
