@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+class QLabel;
+class QWidget;
+
+/// Small label helpers shared by the Formatting and Theme screens.
+namespace nimbrel::screen_labels {
+
+/// Text of the models, which is UTF-8, for Qt.
+QString qt(std::string_view text);
+/// A bold section title.
+QLabel* heading(std::string_view text, QWidget* parent);
+/// A wrapped, dimmed explanation.
+QLabel* noteLabel(std::string_view text, QWidget* parent);
+/// A wrapped text the user can select and copy, such as a sample status.
+QLabel* selectableLabel(QWidget* parent);
+
+} // namespace nimbrel::screen_labels
