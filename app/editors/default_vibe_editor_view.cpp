@@ -1,6 +1,7 @@
 #include "app/editors/default_vibe_editor_view.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 

@@ -78,6 +78,18 @@ bool KeywordField::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void KeywordField::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitHeight();
+}
+
+void KeywordField::fitHeight() {
+    // The tokens wrap onto more rows as they grow or the field narrows. A minimum height is what every
+    // layout up to the window honours; their cached heights-for-width are not asked again.
+    m_flow->invalidate();
+    setMinimumHeight(m_flow->heightForWidth(width()));
+}
+
 void KeywordField::takeTypedText() {
     const std::string typed = m_line->text().toStdString();
     m_line->clear();
@@ -117,6 +129,7 @@ void KeywordField::rebuildTokens() {
     const bool hadFocus = std::any_of(m_tokens.begin(), m_tokens.end(), [](QToolButton* b) { return b->hasFocus(); });
     for (QToolButton* token : m_tokens) {
         m_flow->removeWidget(token);
+        token->hide(); // gone now, though deleted only once the event loop is back
         token->deleteLater();
     }
     m_tokens.clear();
@@ -133,6 +146,7 @@ void KeywordField::rebuildTokens() {
         m_tokens.push_back(token);
     }
     m_flow->addWidget(m_line);
+    fitHeight();
     if (hadFocus) {
         m_line->setFocus(); // the pressed token is gone; keep the keyboard in the field
     }

@@ -41,12 +41,14 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     /// Adds each comma-separated piece of the line that is not blank and not already there (ignoring case).
     void takeTypedText();
     void removeAt(std::size_t index);
     void rebuildTokens();
+    void fitHeight();
 
     std::vector<std::string> m_keywords;
     FlowLayout* m_flow = nullptr;

@@ -31,7 +31,7 @@ VibeBasicsForm::VibeBasicsForm(const QString& namePlaceholder, const QString& st
     , m_statusText(new QLineEdit(this))
     , m_emoji(new EmojiField(this)) {
     m_form->setContentsMargins(0, 0, 0, 0);
-    m_form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     m_name->setPlaceholderText(namePlaceholder);
     m_statusText->setPlaceholderText(statusTextPlaceholder);
     m_form->addRow(qt(VibeEditorText::kName), m_name);

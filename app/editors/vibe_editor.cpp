@@ -54,7 +54,7 @@ void VibeEditor::takeGenres() {
         observed.push_back(genre.toStdString());
     }
     QStringList suggestions;
-    for (const std::string& genre : ItunesGenres::merged(observed)) {
+    for (const std::string& genre : ITunesGenres::merged(observed)) {
         suggestions.push_back(QString::fromStdString(genre));
     }
     m_window->setGenreSuggestions(suggestions);

@@ -17,9 +17,12 @@
 #include "app/editors/default_vibe_editor_view.h"
 #include "app/editors/editor_sidebar.h"
 #include "app/editors/emoji_field.h"
+#include "app/editors/emoji_picker_button.h"
+#include "app/editors/emoji_picker_popup.h"
 #include "app/editors/genre_map_model.h"
 #include "app/editors/keyword_field.h"
 #include "app/editors/live_preview_model.h"
+#include "app/editors/theme_editor_text.h"
 #include "app/editors/theme_editor_view.h"
 #include "app/editors/theme_override_picker.h"
 #include "app/editors/vibe_basics_form.h"
@@ -78,7 +81,8 @@ protected:
         EXPECT_TRUE(editor.load());
         window.setConfirmReset([this](QWidget*) { return confirmReset; });
         window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow(); // shortcuts go to the active window
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
     ~VibeEditorWindowTest() override { editor.setConfigHolder(nullptr); }
 
@@ -89,7 +93,10 @@ protected:
         field->selectAll();
         QTest::keyClicks(field, text);
     }
-    void chord(QKeySequence keys) { QTest::keySequence(QApplication::focusWidget(), keys); }
+    void chord(QKeySequence keys) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keySequence(focused != nullptr ? focused : &window, keys);
+    }
 
     testing::ManualTimers timers;
     Holder holder;
@@ -208,7 +215,7 @@ TEST_F(VibeEditorWindowTest, DeletingTheThemeOnScreenLeavesItsRouteSayingNotFoun
     savePicture(window, QStringLiteral("vibe-editor-theme-custom.png"));
     editor.deleteTheme("soft");
     EXPECT_EQ(window.route(), EditorRoute::toTheme("soft"));
-    EXPECT_TRUE(window.themeView()->isShowingNotFound());
+    EXPECT_EQ(window.themeView()->kind(), ThemeEditorText::Kind::missing);
     savePicture(window, QStringLiteral("vibe-editor-theme-not-found.png"));
 }
 
@@ -220,7 +227,11 @@ TEST_F(VibeEditorWindowTest, ControlsHaveAccessibleNames) {
     };
     EXPECT_EQ(nameOf(window.resetButton()), QStringLiteral("Reset Vibes to Defaults\u2026"));
     EXPECT_EQ(nameOf(window.vibeView()->deleteButton()), QStringLiteral("Delete this vibe"));
-    EXPECT_EQ(nameOf(window.vibeView()->themePicker()), QStringLiteral("Theme"));
+    // A picker is named by its form label, as screen readers announce it.
+    QAccessibleInterface* picker = QAccessible::queryAccessibleInterface(window.vibeView()->themePicker());
+    const auto labels = picker->relations(QAccessible::Label);
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front().first->text(QAccessible::Name), QStringLiteral("Theme"));
     EXPECT_EQ(nameOf(window.defaultVibeView()->useDefaultSwitch()),
               QStringLiteral("Use a default vibe when nothing matches"));
     EXPECT_EQ(window.previewAction()->toolTip(), QStringLiteral("Hide the live preview"));
