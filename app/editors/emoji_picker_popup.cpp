@@ -5,9 +5,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -140,12 +142,18 @@ void EmojiPickerPopup::setWorkspaceEmoji(std::optional<SlackEmoji::Workspace> em
 }
 
 void EmojiPickerPopup::openBelow(const QWidget* anchor, const QString& currentValue) {
+    m_anchor = anchor;
     m_current = currentValue;
-    if (const auto category = EmojiChoice::categoryOf(currentValue.toStdString())) {
-        const auto all = SlackEmoji::Category::allCases();
-        m_tabs->setCurrentIndex(static_cast<int>(std::find(all.begin(), all.end(), *category) - all.begin()));
+    {
+        // One rebuild for the new state, not one per change.
+        const QSignalBlocker blockSearch(m_search);
+        const QSignalBlocker blockTabs(m_tabs);
+        if (const auto category = EmojiChoice::categoryOf(currentValue.toStdString())) {
+            const auto all = SlackEmoji::Category::allCases();
+            m_tabs->setCurrentIndex(static_cast<int>(std::find(all.begin(), all.end(), *category) - all.begin()));
+        }
+        m_search->clear();
     }
-    m_search->clear();
     rebuild();
 
     // Right-aligned with the anchor, which sits at the end of its field.
@@ -338,6 +346,15 @@ bool EmojiPickerPopup::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QFrame::eventFilter(watched, event);
+}
+
+void EmojiPickerPopup::mousePressEvent(QMouseEvent* event) {
+    // A click on the button that opened the popup only closes it; replayed, it would open it again at once.
+    if (m_anchor && !rect().contains(event->position().toPoint()) &&
+        QRect(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size()).contains(event->globalPosition().toPoint())) {
+        setAttribute(Qt::WA_NoMouseReplay);
+    }
+    QFrame::mousePressEvent(event);
 }
 
 void EmojiPickerPopup::keyPressEvent(QKeyEvent* event) {

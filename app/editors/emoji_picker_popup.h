@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QPointer>
 #include <QString>
 #include <optional>
 #include <string>
@@ -56,6 +57,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void rebuild();
@@ -66,6 +68,7 @@ private:
     void updateTabOrder();
 
     std::optional<SlackEmoji::Workspace> m_workspace;
+    QPointer<const QWidget> m_anchor;
     QString m_current;
     QLineEdit* m_search = nullptr;
     QTabBar* m_tabs = nullptr;
