@@ -102,8 +102,8 @@ public:
         case SidebarRow::Kind::section:
             return {width, metrics.height() + 3 * kPadding};
         case SidebarRow::Kind::hint: {
-            const QRect bounds = small.boundingRect(QRect(0, 0, width - 2 * kPadding, 1000),
-                                                    Qt::TextWordWrap, index.data(Qt::DisplayRole).toString());
+            const QRect bounds = small.boundingRect(QRect(0, 0, width - 2 * kPadding, 1000), Qt::TextWordWrap,
+                                                    index.data(Qt::DisplayRole).toString());
             return {width, bounds.height() + kPadding};
         }
         case SidebarRow::Kind::item:
@@ -154,7 +154,8 @@ void EditorSidebar::show(std::vector<SidebarRow> rows, const std::optional<Edito
                 item->setToolTip(qt(row.toolTip));
             }
             // Screen readers read the second line too.
-            item->setData(Qt::AccessibleTextRole, row.detail.empty() ? qt(row.title) : qt(row.title + ", " + row.detail));
+            item->setData(Qt::AccessibleTextRole,
+                          row.detail.empty() ? qt(row.title) : qt(row.title + ", " + row.detail));
             Qt::ItemFlags flags = Qt::NoItemFlags;
             if (row.route) {
                 flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -181,11 +182,17 @@ void EditorSidebar::select(const std::optional<EditorRoute>& route) {
         return;
     }
     setCurrentRow(row);
-    scrollToItem(item(row));
+    // Before the list has its size, any row would look out of view; the top is where it opens.
+    if (isVisible()) {
+        scrollToItem(item(row));
+    } else {
+        scrollToTop();
+    }
 }
 
 int EditorSidebar::rowOf(const EditorRoute& route) const {
-    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [&](const SidebarRow& row) { return row.route == route; });
+    const auto found =
+        std::find_if(m_rows.begin(), m_rows.end(), [&](const SidebarRow& row) { return row.route == route; });
     return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
 }
 

@@ -1,17 +1,32 @@
 #include "app/editors/editor_sidebar_model.h"
 
+#include "app/editors/theme_editor_text.h"
 #include "core/rendering/slack_emoji.h"
 #include "core/text/whitespace.h"
 
 namespace nimbrel {
 namespace {
 
+SidebarRow makeRow(SidebarRow::Kind kind, std::string title, std::string detail = {},
+                   std::optional<EditorRoute> route = {}) {
+    SidebarRow row;
+    row.kind = kind;
+    row.title = std::move(title);
+    row.detail = std::move(detail);
+    row.route = std::move(route);
+    return row;
+}
+
 SidebarRow section(std::string_view title) {
-    return {.kind = SidebarRow::Kind::section, .title = std::string(title)};
+    return makeRow(SidebarRow::Kind::section, std::string(title));
 }
 
 SidebarRow hint(std::string_view text) {
-    return {.kind = SidebarRow::Kind::hint, .title = std::string(text)};
+    return makeRow(SidebarRow::Kind::hint, std::string(text));
+}
+
+SidebarRow entry(std::string title, std::string detail, EditorRoute route) {
+    return makeRow(SidebarRow::Kind::item, std::move(title), std::move(detail), std::move(route));
 }
 
 std::string titled(std::string_view name) {
@@ -29,10 +44,8 @@ std::string vibeDetail(const Vibe& vibe) {
 }
 
 SidebarRow themeRow(const StatusTheme& theme, const std::string& defaultThemeID) {
-    SidebarRow row{.title = titled(theme.name),
-                   .detail = EditorSidebarModel::themePreview(theme),
-                   .toolTip = theme.summary,
-                   .route = EditorRoute::toTheme(theme.id)};
+    SidebarRow row = entry(titled(theme.name), ThemeEditorText::listPreview(theme), EditorRoute::toTheme(theme.id));
+    row.toolTip = theme.summary;
     row.isDefaultTheme = theme.id == defaultThemeID;
     if (row.isDefaultTheme) {
         row.toolTip = row.toolTip.empty() ? std::string(EditorSidebarModel::kYourDefaultTheme)
@@ -43,17 +56,13 @@ SidebarRow themeRow(const StatusTheme& theme, const std::string& defaultThemeID)
 
 } // namespace
 
-std::string EditorSidebarModel::themePreview(const StatusTheme& theme) {
-    return theme.apply(kThemeSample, kThemeSampleLimit);
-}
-
 std::vector<SidebarRow> EditorSidebarModel::rows(const VibesEditorModel::EditorDraft& draft,
                                                  const std::optional<QUuid>& matching) {
     std::vector<SidebarRow> rows;
     rows.push_back(section(kVibesSection));
     rows.push_back(hint(kVibesHelp));
     for (const IdentifiedVibe& each : draft.vibes) {
-        SidebarRow row{.title = titled(each.vibe.name), .detail = vibeDetail(each.vibe), .route = EditorRoute::toVibe(each.id)};
+        SidebarRow row = entry(titled(each.vibe.name), vibeDetail(each.vibe), EditorRoute::toVibe(each.id));
         row.isMatching = matching == each.id;
         if (row.isMatching) {
             row.toolTip = kMatchingToolTip;
@@ -61,13 +70,14 @@ std::vector<SidebarRow> EditorSidebarModel::rows(const VibesEditorModel::EditorD
         rows.push_back(std::move(row));
     }
 
-    SidebarRow defaultVibe{.title = titled(draft.defaultVibe.name), .route = EditorRoute::defaultVibe()};
+    SidebarRow defaultVibe =
+        entry(titled(draft.defaultVibe.name), std::string(draft.useDefaultVibe ? kWhenNothingMatches : kDefaultVibeOff),
+              EditorRoute::defaultVibe());
     defaultVibe.isOff = !draft.useDefaultVibe;
-    defaultVibe.detail = std::string(defaultVibe.isOff ? kDefaultVibeOff : kWhenNothingMatches);
     rows.push_back(std::move(defaultVibe));
 
-    rows.push_back({.title = std::string(kFormatting), .route = EditorRoute::formatting()});
-    rows.push_back({.title = std::string(kGenres), .route = EditorRoute::genres()});
+    rows.push_back(entry(std::string(kFormatting), {}, EditorRoute::formatting()));
+    rows.push_back(entry(std::string(kGenres), {}, EditorRoute::genres()));
 
     rows.push_back(section(kBuiltInSection));
     rows.push_back(hint(kBuiltInHint));

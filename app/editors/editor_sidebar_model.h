@@ -42,7 +42,8 @@ struct EditorSidebarModel final {
     static constexpr std::string_view kVibesHelp =
         "Order is priority \u2014 drag to reorder. The first vibe whose keywords match the track wins.";
     static constexpr std::string_view kWhenNothingMatches = "when nothing matches";
-    static constexpr std::string_view kDefaultVibeOff = "off \u2014 tracks that match nothing leave your status as it is";
+    static constexpr std::string_view kDefaultVibeOff =
+        "off \u2014 tracks that match nothing leave your status as it is";
     static constexpr std::string_view kFormatting = "Formatting";
     static constexpr std::string_view kGenres = "Genres";
     static constexpr std::string_view kBuiltInSection = "Built-in";
@@ -52,14 +53,10 @@ struct EditorSidebarModel final {
     static constexpr std::string_view kMatchingToolTip = "Currently matching what\u2019s playing";
     /// A vibe or theme whose name is still blank.
     static constexpr std::string_view kUntitled = "Untitled";
-    /// What theme previews in lists render, and the length they are held to.
-    static constexpr std::string_view kThemeSample = "GSD mode";
-    static constexpr int kThemeSampleLimit = 40;
 
     /// The rows for `draft`; `matching` marks the vibe the playing track matches.
-    static std::vector<SidebarRow> rows(const VibesEditorModel::EditorDraft& draft, const std::optional<QUuid>& matching);
-    /// How a theme looks in a list: the sample run through it.
-    static std::string themePreview(const StatusTheme& theme);
+    static std::vector<SidebarRow> rows(const VibesEditorModel::EditorDraft& draft,
+                                        const std::optional<QUuid>& matching);
 };
 
 } // namespace nimbrel

@@ -8,16 +8,15 @@
 
 #include "app/editors/emoji_choice.h"
 #include "app/editors/emoji_picker_button.h"
+#include "app/editors/screen_labels.h"
 
 namespace nimbrel {
+
+using screen_labels::qt;
 namespace {
 
 const QColor kOkGreen(0x26, 0x7a, 0x3a);
 const QColor kWarningAmber(0x9a, 0x5b, 0x00);
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

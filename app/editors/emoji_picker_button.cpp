@@ -5,16 +5,15 @@
 
 #include "app/editors/emoji_choice.h"
 #include "app/editors/emoji_picker_popup.h"
+#include "app/editors/screen_labels.h"
 
 namespace nimbrel {
+
+using screen_labels::qt;
 namespace {
 
 constexpr int kMaxTextWidth = 120;
 constexpr double kGlyphScale = 1.4;
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

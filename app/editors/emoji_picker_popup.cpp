@@ -17,8 +17,11 @@
 #include <string_view>
 
 #include "app/editors/emoji_choice.h"
+#include "app/editors/screen_labels.h"
 
 namespace nimbrel {
+
+using screen_labels::qt;
 namespace {
 
 constexpr int kEmojiColumns = 9;
@@ -27,10 +30,6 @@ constexpr int kEmojiButtonSide = 40;
 constexpr int kPopupWidth = 440;
 constexpr int kPopupHeight = 400;
 const char* const kColonFormProperty = "nimbrelColonForm";
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 /// "musical_note" read out as "musical note".
 QString spokenName(std::string_view shortcode) {

@@ -14,13 +14,12 @@
 #include <string_view>
 
 #include "app/editors/genre_map_model.h"
+#include "app/editors/screen_labels.h"
 
 namespace nimbrel {
-namespace {
 
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using screen_labels::qt;
+namespace {
 
 /// Sets a label's text only when it differs, so an unchanged row costs no relayout.
 void setText(QLabel* label, const QString& text) {

@@ -11,16 +11,15 @@
 
 #include "app/editors/flow_layout.h"
 #include "app/editors/live_preview_model.h"
+#include "app/editors/screen_labels.h"
 
 namespace nimbrel {
+
+using screen_labels::qt;
 namespace {
 
 const QColor kOverLimitRed(0xc0, 0x1c, 0x28);
 constexpr const char* kColorEmojiFamily = "Noto Color Emoji";
-
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 /// A pause sign in a ring, drawn rather than taken from an icon theme that may not have one.
 QPixmap pauseCircle(const QColor& colour, qreal ratio) {

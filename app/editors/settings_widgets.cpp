@@ -6,14 +6,9 @@
 
 namespace nimbrel::settings_widgets {
 
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QLabel* noteLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    label->setForegroundRole(QPalette::PlaceholderText);
+    QLabel* label = screen_labels::noteLabel({}, parent);
+    label->setText(text);
     return label;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <string_view>
 
+#include "app/editors/screen_labels.h"
 #include "app/engine/accounts_settings.h"
 
 class QLabel;
@@ -11,8 +12,7 @@ class QWidget;
 
 namespace nimbrel::settings_widgets {
 
-/// Text of the models, which is UTF-8, for Qt.
-QString qt(std::string_view text);
+using screen_labels::qt;
 /// A wrapped, dimmed explanation.
 QLabel* noteLabel(const QString& text, QWidget* parent);
 /// A wrapped line in the error colour, selectable so it can be copied into a report.

@@ -10,14 +10,13 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "app/editors/screen_labels.h"
 #include "core/rendering/status_text.h"
 
 namespace nimbrel {
-namespace {
 
-QString qt(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using screen_labels::qt;
+namespace {
 
 /// In the order the buttons show them: the most used first.
 const std::array<std::string_view, 4> kTokens{StatusText::kVibePlaceholder, StatusText::kTrackPlaceholder,

@@ -193,8 +193,8 @@ void VibeEditorWindow::buildActions() {
     auto* spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
-    m_previewToggle->setIcon(QIcon::fromTheme(QStringLiteral("view-right-pane"),
-                                              QIcon::fromTheme(QStringLiteral("view-preview"))));
+    m_previewToggle->setIcon(
+        QIcon::fromTheme(QStringLiteral("view-right-pane"), QIcon::fromTheme(QStringLiteral("view-preview"))));
     bar->addAction(m_previewToggle);
     showPreview(true);
 }
@@ -289,7 +289,7 @@ void VibeEditorWindow::setRoute(const std::optional<EditorRoute>& route) {
         }
     }
     m_preview.setSelectedVibe(route && route->kind == EditorRoute::Kind::vibe ? std::optional(route->vibe)
-                                                                               : std::nullopt);
+                                                                              : std::nullopt);
     m_sidebar->select(route);
 }
 

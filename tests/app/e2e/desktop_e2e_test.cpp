@@ -156,6 +156,23 @@ TEST_F(DesktopEndToEnd, TheCatTheIslandAndSlackFollowTheMusicAndQuitFromTheMenuH
     ASSERT_EQ(layout.arguments().size(), 2) << layout.errorMessage().toStdString();
     const int quit = entryLabelled(layout.arguments().at(1).value<QDBusArgument>(), QStringLiteral("Quit Nimbrel"));
     ASSERT_NE(quit, 0);
+
+    // "Edit Vibes…" opens the vibe editor's window.
+    const int editVibes =
+        entryLabelled(layout.arguments().at(1).value<QDBusArgument>(), QStringLiteral("Edit Vibes\u2026"));
+    ASSERT_NE(editVibes, 0);
+    callOn(itemService, menuPath.path(), menuInterface, QStringLiteral("Event"),
+           {editVibes, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
+    EXPECT_TRUE(waitUntil(
+        [] {
+            ChildProcess search({"xdotool", "search", "--onlyvisible", "--name", "^Vibes$"});
+            return search.waitForExit(10s) == std::optional<int>(0);
+        },
+        10s))
+        << log();
+    std::this_thread::sleep_for(1s); // mapped; let it lay itself out before the picture
+    screenshot("desktop-vibe-editor.png");
+
     const auto clicked = std::chrono::steady_clock::now();
     callOn(itemService, menuPath.path(), menuInterface, QStringLiteral("Event"),
            {quit, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});

@@ -60,7 +60,8 @@ TEST(EditorSidebarModelTest, ListsSectionsInOrderWithRoutesThatSurviveRenames) {
     EXPECT_EQ(themes.back()->route->themeID, "mine");
     EXPECT_EQ(themes.back()->detail, "<< GSD mode");
     // Exactly one theme is marked as the default: the one the formatting screen chose.
-    EXPECT_EQ(std::count_if(themes.begin(), themes.end(), [](const SidebarRow* row) { return row->isDefaultTheme; }), 1);
+    EXPECT_EQ(std::count_if(themes.begin(), themes.end(), [](const SidebarRow* row) { return row->isDefaultTheme; }),
+              1);
     EXPECT_TRUE(themes.back()->isDefaultTheme);
 }
 

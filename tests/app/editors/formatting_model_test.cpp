@@ -7,16 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "app/editors/vibes_editor_model.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
-struct Holder final : ConfigHolder {
-    VibeConfig current;
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool) override { current = std::move(config); }
-};
+using Holder = testing::FakeConfigHolder;
 
 Vibe makeVibe(std::string name, std::vector<std::string> match) {
     std::string text = "text of " + name;

@@ -9,22 +9,14 @@
 
 #include "app/editors/vibes_editor_model.h"
 #include "core/theme/status_theme.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
 /// The engine's side: the configuration in force.
-struct Holder final : ConfigHolder {
-    VibeConfig current;
-    int applied = 0;
-
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool) override {
-        current = std::move(config);
-        ++applied;
-    }
-};
+using Holder = testing::FakeConfigHolder;
 
 Vibe makeVibe(std::string name, std::vector<std::string> match, std::string emoji = ":headphones:") {
     std::string text = "text of " + name;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/editors/vibes_editor_model.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
@@ -65,11 +66,7 @@ TEST(ThemeEditorTextTest, SwitchingAThemesOwnTemplate) {
     EXPECT_EQ(ThemeEditorText::withOwnTemplate(own, false, "{vibe}!").templateText, std::nullopt);
 }
 
-struct Holder final : ConfigHolder {
-    VibeConfig current;
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool) override { current = std::move(config); }
-};
+using Holder = testing::FakeConfigHolder;
 
 TEST(ThemeEditorTextTest, WhatARouteShows) {
     testing::ManualTimers timers;

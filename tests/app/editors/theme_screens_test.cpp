@@ -19,26 +19,15 @@
 #include "app/editors/template_field.h"
 #include "app/editors/theme_editor_view.h"
 #include "app/editors/vibes_editor_model.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
-struct Holder final : ConfigHolder {
-    VibeConfig current;
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool) override { current = std::move(config); }
-};
+using Holder = testing::FakeConfigHolder;
 
-/// The fonts the pictures are drawn with, set before any widget exists.
-struct NotoFonts {
-    NotoFonts() {
-        QFont font(QStringLiteral("Noto Sans"));
-        font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
-        font.setPointSize(10);
-        QApplication::setFont(font);
-    }
-};
+using testing::NotoFonts;
 
 void screenshot(QWidget& view, const char* name) {
     view.resize(560, view.sizeHint().height() + 20);

@@ -30,31 +30,16 @@
 #include "app/editors/vibe_editor_view.h"
 #include "app/editors/vibes_editor_model.h"
 #include "core/config/built_in_config.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/app/engine/engine_test_support.h"
 #include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
-struct Holder final : ConfigHolder {
-    VibeConfig current;
-    int applied = 0;
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool) override {
-        current = std::move(config);
-        ++applied;
-    }
-};
+using Holder = testing::FakeConfigHolder;
 
-/// The fonts the pictures are drawn with, set before any widget exists.
-struct NotoFonts {
-    NotoFonts() {
-        QFont font(QStringLiteral("Noto Sans"));
-        font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
-        font.setPointSize(10);
-        QApplication::setFont(font);
-    }
-};
+using testing::NotoFonts;
 
 void savePicture(QWidget& widget, const QString& name) {
     QCoreApplication::processEvents();
@@ -189,7 +174,8 @@ TEST_F(VibeEditorWindowTest, ADropPutsVibesInFrontOfTheRowOrAtTheEnd) {
         int row;
         bool below;
         int destination;
-    } cases[] = {{first, false, 0}, {first, true, 1}, {first + 2, true, 3}, {formatting, false, 3}, {0, false, 0}, {-1, false, 3}};
+    } cases[] = {{first, false, 0},      {first, true, 1}, {first + 2, true, 3},
+                 {formatting, false, 3}, {0, false, 0},    {-1, false, 3}};
     for (const auto& each : cases) {
         EXPECT_EQ(sidebar.vibeDestination(each.row, each.below), each.destination) << each.row << " " << each.below;
     }
@@ -279,7 +265,8 @@ TEST_F(VibeEditorOverEngineTest, ThePlayingTrackIsMarkedAndEditsReachTheEngine) 
     // "focus" matches on "electronic": the sidebar marks it and its screen says why.
     const QUuid focus = vibeEditor.model().vibes().at(0).id;
     window.setRoute(EditorRoute::toVibe(focus));
-    const SidebarRow& row = window.sidebar()->rows().at(static_cast<std::size_t>(window.sidebar()->rowOf(EditorRoute::toVibe(focus))));
+    const SidebarRow& row =
+        window.sidebar()->rows().at(static_cast<std::size_t>(window.sidebar()->rowOf(EditorRoute::toVibe(focus))));
     EXPECT_TRUE(row.isMatching);
     EXPECT_EQ(window.vibeView()->matchingLabel()->text(),
               QStringLiteral("Currently matching what\u2019s playing, via \u201celectronic\u201d."));
