@@ -6,6 +6,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "app/editors/screen_labels.h"
 #include "app/editors/settings_widgets.h"
 
 namespace nimbrel {
@@ -114,10 +115,7 @@ public:
     }
 
 private:
-    static QFont smallFont(QFont font) {
-        font.setPointSizeF(font.pointSizeF() * 0.85);
-        return font;
-    }
+    static QFont smallFont(const QFont& font) { return screen_labels::scaledFont(font, 0.85); }
 };
 
 } // namespace

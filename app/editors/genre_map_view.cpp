@@ -34,11 +34,6 @@ QLabel* dimmedLabel(QWidget* parent) {
     return label;
 }
 
-QFont scaled(QFont font, double factor) {
-    font.setPointSizeF(font.pointSizeF() * factor);
-    return font;
-}
-
 } // namespace
 
 GenreMapView::GenreMapView(GenreMapModel& model, QWidget* parent)
@@ -163,7 +158,7 @@ void GenreMapView::rebuildRows() {
         widgets.name->setFont(bold);
         line->addWidget(widgets.name);
         widgets.badge = dimmedLabel(widgets.frame);
-        widgets.badge->setFont(scaled(widgets.badge->font(), 0.85));
+        widgets.badge->setFont(screen_labels::scaledFont(widgets.badge->font(), 0.85));
         widgets.badge->setText(qt(GenreMapModel::kObservedOnly));
         widgets.badge->setVisible(entry.observedOnly);
         line->addWidget(widgets.badge);

@@ -46,19 +46,6 @@ QLabel* wrappingLabel(QWidget* parent, QPalette::ColorRole role = QPalette::Wind
     return label;
 }
 
-QLabel* heading(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QFont scaled(QFont font, double factor) {
-    font.setPointSizeF(font.pointSizeF() * factor);
-    return font;
-}
-
 } // namespace
 
 LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* parent)
@@ -73,7 +60,7 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
     auto* pauseSymbol = new QLabel(m_placeholder);
     pauseSymbol->setPixmap(pauseCircle(palette().color(QPalette::PlaceholderText), devicePixelRatioF()));
     pauseSymbol->setAlignment(Qt::AlignHCenter);
-    auto* placeholderTitle = heading(qt(LivePreviewModel::kNothingPlayingTitle), m_placeholder);
+    auto* placeholderTitle = screen_labels::heading(LivePreviewModel::kNothingPlayingTitle, m_placeholder);
     placeholderTitle->setAlignment(Qt::AlignHCenter);
     auto* placeholderText = wrappingLabel(m_placeholder, QPalette::PlaceholderText);
     placeholderText->setText(qt(LivePreviewModel::kNothingPlayingText));
@@ -90,9 +77,9 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
     content->setSpacing(10);
 
     // Now playing.
-    content->addWidget(heading(QStringLiteral("\u266A ") + qt(LivePreviewModel::kNowPlayingTitle), m_content));
+    content->addWidget(screen_labels::heading("\u266A " + std::string(LivePreviewModel::kNowPlayingTitle), m_content));
     m_track = wrappingLabel(m_content);
-    m_track->setFont(scaled(m_track->font(), 1.15));
+    m_track->setFont(screen_labels::scaledFont(m_track->font(), 1.15));
     m_artist = wrappingLabel(m_content, QPalette::PlaceholderText);
     auto* nowPlaying = new QVBoxLayout;
     nowPlaying->setSpacing(2);
@@ -113,18 +100,18 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
     m_emoji = new QLabel(card);
     m_emoji->setAlignment(Qt::AlignTop);
     m_status = wrappingLabel(card);
-    m_status->setFont(scaled(m_status->font(), 1.1));
+    m_status->setFont(screen_labels::scaledFont(m_status->font(), 1.1));
     statusRow->addWidget(m_emoji);
     statusRow->addWidget(m_status, 1);
     cardLayout->addLayout(statusRow);
     m_counter = new QLabel(card);
     m_counter->setAlignment(Qt::AlignRight);
-    m_counter->setFont(scaled(m_counter->font(), 0.85));
+    m_counter->setFont(screen_labels::scaledFont(m_counter->font(), 0.85));
     cardLayout->addWidget(m_counter);
     content->addWidget(card);
 
     // Why this vibe.
-    content->addWidget(heading(qt(LivePreviewModel::kWhyTitle), m_content));
+    content->addWidget(screen_labels::heading(LivePreviewModel::kWhyTitle, m_content));
     m_why = wrappingLabel(m_content);
     m_theme = wrappingLabel(m_content, QPalette::PlaceholderText);
     auto* why = new QVBoxLayout;
@@ -135,10 +122,10 @@ LivePreviewInspector::LivePreviewInspector(LivePreviewModel& model, QWidget* par
 
     // Artist genre.
     auto* genresHeader = new QHBoxLayout;
-    genresHeader->addWidget(heading(qt(LivePreviewModel::kGenresTitle), m_content));
+    genresHeader->addWidget(screen_labels::heading(LivePreviewModel::kGenresTitle, m_content));
     m_genresCaption = new QLabel(m_content);
     m_genresCaption->setForegroundRole(QPalette::PlaceholderText);
-    m_genresCaption->setFont(scaled(m_genresCaption->font(), 0.85));
+    m_genresCaption->setFont(screen_labels::scaledFont(m_genresCaption->font(), 0.85));
     genresHeader->addWidget(m_genresCaption);
     genresHeader->addStretch();
     content->addLayout(genresHeader);
@@ -168,7 +155,7 @@ void LivePreviewInspector::refresh() {
     m_emoji->setToolTip(qt(m_model.emojiToolTip()));
     m_emoji->setVisible(!emoji.empty());
     // A glyph is drawn large; a custom emoji's :name: stays at text size.
-    QFont emojiFont = scaled(font(), m_model.emojiIsGlyph() ? 1.8 : 1.0);
+    QFont emojiFont = screen_labels::scaledFont(font(), m_model.emojiIsGlyph() ? 1.8 : 1.0);
     if (m_model.emojiIsGlyph()) {
         // Slack draws emoji in colour; without asking, fontconfig may hand out a monochrome symbol font first.
         emojiFont.setFamilies(QStringList{QString::fromLatin1(kColorEmojiFamily)} + emojiFont.families());

@@ -30,4 +30,9 @@ QLabel* selectableLabel(QWidget* parent) {
     return label;
 }
 
+QFont scaledFont(QFont font, double factor) {
+    font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
+}
+
 } // namespace nimbrel::screen_labels

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <string_view>
 
@@ -17,5 +18,7 @@ QLabel* heading(std::string_view text, QWidget* parent);
 QLabel* noteLabel(std::string_view text, QWidget* parent);
 /// A wrapped text the user can select and copy, such as a sample status.
 QLabel* selectableLabel(QWidget* parent);
+/// `font` at `factor` times its size: captions below 1, titles above.
+QFont scaledFont(QFont font, double factor);
 
 } // namespace nimbrel::screen_labels

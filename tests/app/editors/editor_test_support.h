@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
+#include <QString>
+
+#include <gtest/gtest.h>
 
 #include "app/editors/config_holder.h"
 
@@ -28,5 +33,20 @@ struct NotoFonts {
         QGuiApplication::setFont(font);
     }
 };
+
+#ifdef NIMBREL_SCREENSHOTS
+/// Writes `picture` to the test's build folder as `name`.
+inline void savePicture(const QImage& picture, const QString& name) {
+    ASSERT_FALSE(picture.isNull()) << name.toStdString();
+    EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + name)) << name.toStdString();
+}
+
+/// Writes a picture of `widget` (any QWidget) once its pending layout and paints are done.
+template <typename Widget>
+void savePicture(Widget& widget, const QString& name) {
+    QCoreApplication::processEvents();
+    savePicture(widget.grab().toImage(), name);
+}
+#endif
 
 } // namespace nimbrel::testing

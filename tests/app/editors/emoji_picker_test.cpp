@@ -18,6 +18,7 @@
 #include "app/editors/emoji_field.h"
 #include "app/editors/emoji_picker_button.h"
 #include "app/editors/emoji_picker_popup.h"
+#include "tests/app/editors/editor_test_support.h"
 
 namespace nimbrel {
 namespace {
@@ -33,14 +34,9 @@ QString accessibleName(QWidget* widget) {
     return node ? node->text(QAccessible::Name) : QString();
 }
 
-class EmojiPickerTest : public ::testing::Test {
+class EmojiPickerTest : public ::testing::Test, private testing::NotoFonts {
 protected:
     EmojiPickerTest() {
-        QFont font(QStringLiteral("Noto Sans"));
-        font.setFamilies({QStringLiteral("Noto Sans"), QStringLiteral("Noto Color Emoji")});
-        font.setPointSize(10);
-        QApplication::setFont(font);
-
         // The field sits in a small form, as on the vibe screen, with room below for the popup.
         auto* layout = new QVBoxLayout(&window);
         auto* caption = new QLabel(QStringLiteral("Slack emoji"), &window);
@@ -71,10 +67,7 @@ protected:
         return result;
     }
 
-    static void save(const QImage& picture, const char* name) {
-        EXPECT_FALSE(picture.isNull());
-        EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + QLatin1String(name)));
-    }
+    static void save(const QImage& picture, const char* name) { testing::savePicture(picture, QLatin1String(name)); }
 
     QWidget window;
     EmojiField* field = nullptr;

@@ -70,12 +70,7 @@ protected:
         QTest::keyClick(view.filterField(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(view.filterField(), Qt::Key_Backspace);
     }
-    void save(const char* name) {
-        QCoreApplication::processEvents();
-        const QImage picture = view.grab().toImage();
-        EXPECT_FALSE(picture.isNull());
-        EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + QLatin1String(name)));
-    }
+    void save(const char* name) { testing::savePicture(view, QLatin1String(name)); }
 
     testing::ManualTimers timers;
     Holder holder;

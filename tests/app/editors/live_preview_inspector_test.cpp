@@ -53,12 +53,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&inspector));
     }
 
-    void save(const char* name) {
-        QCoreApplication::processEvents();
-        const QImage picture = inspector.grab().toImage();
-        EXPECT_FALSE(picture.isNull());
-        EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + QLatin1String(name)));
-    }
+    void save(const char* name) { testing::savePicture(inspector, QLatin1String(name)); }
 
     testing::ManualTimers timers;
     Holder holder;
@@ -137,8 +132,7 @@ TEST_F(EnginePreviewTest, TheEnginesTrackPreviewedFromTheEditorsDraft) {
     settle();
     EXPECT_EQ(engine->config().vibes.at(0).match, (std::vector<std::string>{"electronic", "French House"}));
     EXPECT_EQ(inspector.chipButtons()[1]->toolTip(), QStringLiteral("Already in the selected vibe"));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(inspector.grab().toImage().save(QStringLiteral(NIMBREL_SCREENSHOTS "/live-preview-engine.png")));
+    testing::savePicture(inspector, QStringLiteral("live-preview-engine.png"));
 
     // The music stops: the placeholder.
     change(NowPlaying::notPlaying("paused", "Justice", "Genesis"));

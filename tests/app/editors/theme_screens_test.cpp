@@ -31,10 +31,7 @@ using testing::NotoFonts;
 
 void screenshot(QWidget& view, const char* name) {
     view.resize(560, view.sizeHint().height() + 20);
-    QCoreApplication::processEvents();
-    const QImage picture = view.grab().toImage();
-    ASSERT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + QLatin1String(name)));
+    testing::savePicture(view, QLatin1String(name));
 }
 
 /// Types text the way a keyboard layout that has these characters would, including ones QTest cannot map to

@@ -41,10 +41,7 @@ using Holder = testing::FakeConfigHolder;
 
 using testing::NotoFonts;
 
-void savePicture(QWidget& widget, const QString& name) {
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(widget.grab().toImage().save(QStringLiteral(NIMBREL_SCREENSHOTS "/") + name)) << name.toStdString();
-}
+using testing::savePicture;
 
 Vibe vibe(std::string name, std::vector<std::string> match, std::string text, std::string emoji) {
     return Vibe{.name = std::move(name),
@@ -245,8 +242,7 @@ TEST_F(VibeEditorWindowTest, PicturesOfEveryScreen) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(emoji->popup()));
     QCoreApplication::processEvents();
     // The popup is a window of its own: the picture is the screen's.
-    const QImage screen = window.screen()->grabWindow(0).toImage();
-    EXPECT_TRUE(screen.save(QStringLiteral(NIMBREL_SCREENSHOTS "/vibe-editor-emoji-picker.png")));
+    savePicture(window.screen()->grabWindow(0).toImage(), QStringLiteral("vibe-editor-emoji-picker.png"));
     emoji->popup()->close();
 }
 
