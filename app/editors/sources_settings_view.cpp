@@ -132,8 +132,7 @@ void SourcesSettingsView::followConfig() {
     }
     refresh();
     if (!probing) {
-        // The engine says the configuration changed before it has rebuilt its players: read them once it has.
-        QMetaObject::invokeMethod(this, &SourcesSettingsView::checkAgain, Qt::QueuedConnection);
+        probe(); // the engine has its new players by now
     }
 }
 

@@ -493,9 +493,6 @@ QCoro::Task<> EngineViewModel::retryRejected(std::vector<std::string> teamIDs) {
 
 void EngineViewModel::applyConfig(VibeConfig config, bool runNow) {
     const VibeConfig old = std::exchange(m_config, std::move(config));
-    if (old != m_config) {
-        Q_EMIT configChanged();
-    }
     m_configStore.save(m_config); // a failure is logged by the store; the new configuration stays in force
     if (old.sources != m_config.sources) {
         m_source->stopObserving();
@@ -511,6 +508,10 @@ void EngineViewModel::applyConfig(VibeConfig config, bool runNow) {
         setDevoState(m_devoState);
     }
     m_state.clearAllKeys();
+    // Said once everything follows the new configuration, so whoever listens reads the players it chose.
+    if (old != m_config) {
+        Q_EMIT configChanged();
+    }
     if (runNow && !m_isPaused) {
         requestRun();
     }

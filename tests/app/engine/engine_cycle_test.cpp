@@ -63,6 +63,16 @@ TEST_F(EngineTest, PollsNoMoreOftenThanEveryThirtySeconds) {
     }
 }
 
+TEST_F(EngineTest, AConfigurationChangeIsAnnouncedOnceThePlayersFollowIt) {
+    makeEngine({});
+    std::vector<int> madeWhenAnnounced;
+    QObject::connect(engine.get(), &EngineViewModel::configChanged, [&] { madeWhenAnnounced.push_back(sourcesMade); });
+    VibeConfig config = engine->config();
+    config.sources = {PlayerSourceID::appleMusic};
+    engine->applyConfig(config, false);
+    EXPECT_EQ(madeWhenAnnounced, std::vector<int>{2}) << "listeners read the players the new sources chose";
+}
+
 TEST_F(EngineTest, StatusLinesSayWhatHappened) {
     makeEngine({"T1"});
     startEngine();

@@ -212,6 +212,7 @@ protected:
         parts.folder = AppFolder(m_folder.path());
         parts.playerQueue = std::make_shared<SerialQueue>("engine-test");
         parts.makeSource = [this](const std::vector<PlayerSourceID>&) {
+            ++sourcesMade;
             return source;
         };
         auto genres = std::make_unique<StaticGenres>();
@@ -284,6 +285,8 @@ protected:
     StatusOwnershipRecord record(const std::string& teamID) const { return engine->state().record(teamID); }
 
     std::shared_ptr<ManualTimers> timers = std::make_shared<ManualTimers>();
+    /// How often the engine has made its player source (once, then at each change of the sources).
+    int sourcesMade = 0;
     std::shared_ptr<ScriptedSource> source = std::make_shared<ScriptedSource>();
     std::map<std::string, std::shared_ptr<FakeWorkspace>> slack;
     std::map<std::string, std::string> tokens;
