@@ -131,8 +131,8 @@ void SourcesSettingsView::followConfig() {
         m_probeAgain = true;
     }
     refresh();
-    if (!probing) {
-        probe(); // the engine has its new players by now
+    if (!probing && isVisible()) {
+        probe(); // the engine has its new players by now; a hidden tab checks when it is shown
     }
 }
 

@@ -58,14 +58,6 @@ DesktopProgram::DesktopProgram(InstanceHost& host, QObject* parent)
                                    openExternally(QUrl::fromLocalFile(QString::fromStdString(path.string())));
                                },
                        });
-    m_settingsWindow = std::make_unique<SettingsWindow>();
-    m_settingsWindow->addTab(
-        new AccountsSettingsView(host.engine(), [](const QUrl& link) { return openExternally(link); }), kAccountsTab);
-    m_settingsWindow->addTab(new SourcesSettingsView(host.engine(), &SourcesSettings::openPermissionSettings),
-                             kSourcesTab);
-    m_settingsWindow->addTab(new BehaviorSettingsView(host.engine()), kBehaviorTab);
-    m_settingsWindow->addTab(new GeneralSettingsView(*m_general), SettingsWindow::kGeneralTab);
-
     m_metrics = std::make_unique<DevoMetrics>();
     m_island = std::make_unique<IslandController>(
         host.engine(), *m_metrics,
@@ -92,6 +84,17 @@ void DesktopProgram::comeToFront() {
 }
 
 void DesktopProgram::openSettings(std::string_view tab) {
+    // Built on first use: most sessions never open it, and its tabs would read the players and accounts at start.
+    if (!m_settingsWindow) {
+        EngineViewModel& engine = m_host.engine();
+        m_settingsWindow = std::make_unique<SettingsWindow>();
+        m_settingsWindow->addTab(
+            new AccountsSettingsView(engine, [](const QUrl& link) { return openExternally(link); }), kAccountsTab);
+        m_settingsWindow->addTab(new SourcesSettingsView(engine, &SourcesSettings::openPermissionSettings),
+                                 kSourcesTab);
+        m_settingsWindow->addTab(new BehaviorSettingsView(engine), kBehaviorTab);
+        m_settingsWindow->addTab(new GeneralSettingsView(*m_general), SettingsWindow::kGeneralTab);
+    }
     m_settingsWindow->showTab(tab);
 }
 
@@ -106,7 +109,9 @@ void DesktopProgram::stop() {
     m_tray.reset();
     m_editor.reset(); // applies an edit still in its quiet period
     m_island->stop();
-    m_settingsWindow->hide();
+    if (m_settingsWindow) {
+        m_settingsWindow->hide();
+    }
 }
 
 } // namespace nimbrel
