@@ -14,15 +14,11 @@
 namespace nimbrel {
 namespace {
 
-/// The configuration the editor would commit; while its state is invalid, the one in force. Without a
-/// holder (the engine is gone) the editor's formatting fields on the defaults, so the screen still shows
-/// what its fields do.
+/// The editor's previewed configuration. Without a holder (the engine is gone) the editor's fields on the
+/// defaults, so the screen still shows what its fields do.
 VibeConfig previewedConfig(const VibesEditorModel& editor) {
-    if (std::optional<VibeConfig> draft = editor.makeConfiguration()) {
-        return std::move(*draft);
-    }
-    if (editor.configHolder() != nullptr) {
-        return editor.configHolder()->config();
+    if (std::optional<VibeConfig> config = editor.previewConfiguration()) {
+        return std::move(*config);
     }
     VibeConfig config;
     config.statusFormat = editor.statusFormat();

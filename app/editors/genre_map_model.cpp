@@ -141,12 +141,7 @@ const GenreMapModel::Row* GenreMapModel::row(std::string_view genre) const {
 }
 
 void GenreMapModel::recompute() {
-    // The configuration the editor would commit; while its state is invalid, the one in force.
-    std::optional<VibeConfig> draft = m_editor.makeConfiguration();
-    const VibeConfig* config = draft ? &*draft : nullptr;
-    if (config == nullptr && m_editor.configHolder() != nullptr) {
-        config = &m_editor.configHolder()->config();
-    }
+    const std::optional<VibeConfig> config = m_editor.previewConfiguration();
     std::set<std::string, std::less<>> catalogue(ITunesGenres::known().begin(), ITunesGenres::known().end());
 
     std::vector<Row> rows;
@@ -154,8 +149,7 @@ void GenreMapModel::recompute() {
         Row row;
         row.observedOnly = !catalogue.contains(genre);
         row.genre = std::move(genre);
-        const std::optional<VibeResolution> resolution =
-            config != nullptr ? VibeEngine::vibe(row.genre, *config) : std::nullopt;
+        const std::optional<VibeResolution> resolution = config ? VibeEngine::vibe(row.genre, *config) : std::nullopt;
         if (!resolution) {
             row.landing = kNoVibe;
         } else if (!resolution->hit) {

@@ -89,14 +89,8 @@ PreviewResult LivePreviewModel::computeResult(bool& hasDefaultVibe) const {
     result.artist = m_playing.artist;
     result.track = m_playing.track;
     result.genres = m_playing.genres;
-    // The configuration the editor would commit; while its state is invalid, the last valid one, which is
-    // the one in force.
-    std::optional<VibeConfig> draft = m_editor.makeConfiguration();
-    const VibeConfig* config = draft ? &*draft : nullptr;
-    if (config == nullptr && m_editor.configHolder() != nullptr) {
-        config = &m_editor.configHolder()->config();
-    }
-    if (config == nullptr) {
+    const std::optional<VibeConfig> config = m_editor.previewConfiguration();
+    if (!config) {
         return result;
     }
     hasDefaultVibe = config->defaultVibe.has_value();

@@ -362,6 +362,13 @@ std::optional<VibeConfig> VibesEditorModel::makeConfiguration() const {
     return config;
 }
 
+std::optional<VibeConfig> VibesEditorModel::previewConfiguration() const {
+    if (std::optional<VibeConfig> draft = makeConfiguration()) {
+        return draft;
+    }
+    return m_holder != nullptr ? std::optional(m_holder->config()) : std::nullopt;
+}
+
 void VibesEditorModel::commit() {
     // Whoever calls commit supersedes the delayed one.
     m_commitTask.reset();

@@ -163,6 +163,9 @@ public:
     /// The holder's configuration with the editor's parts in place (names and texts trimmed); none while
     /// the state is invalid or there is no holder.
     std::optional<VibeConfig> makeConfiguration() const;
+    /// What the screens preview: `makeConfiguration()`, or while the state is invalid the configuration in
+    /// force, which is what stays applied; none without a holder.
+    std::optional<VibeConfig> previewConfiguration() const;
     /// Validates and, when valid and different from the configuration in force, applies the state.
     void commit();
     /// Restarts the quiet period; `commit()` runs once it passes without another call.
