@@ -144,14 +144,11 @@ TEST_F(ConnectTest, ConnectsThroughTheBrowserKeepsTheTokenInTheKeyringAndPostsTh
     const std::optional<QUrl> link = engine->beginConnect();
     ASSERT_TRUE(link);
     EXPECT_EQ(link->toString(QUrl::RemoveQuery).toStdString(), signIn.baseURL() + "/slack/start");
-    EXPECT_EQ(engine->connectPhase(), ConnectPhase::waitingForBrowser());
     const QString address = browse(*link);
-    EXPECT_TRUE(address.startsWith(QStringLiteral("nimbrel://auth?state="))) << address.toStdString();
     callback(address);
 
     EXPECT_EQ(phases, (std::vector<Kind>{Kind::waitingForBrowser, Kind::claiming, Kind::idle}));
     EXPECT_EQ(logged(ConnectText::connected("T9")), 1u);
-    EXPECT_EQ(keyringToken("T9"), "xoxp-acme");
     EXPECT_EQ(testing::secretTool({"lookup", "service", SlackTokenStore::kService, "account", "T9"}).out.trimmed(),
               "xoxp-acme");
     EXPECT_EQ(configuredTeams(), (std::vector<std::string>{"T1", "T9"}));
@@ -178,8 +175,6 @@ TEST_F(ConnectTest, ReconnectingKeepsTheWorkspaceInPlaceWithItsSwitchAndSaysItWa
     connect(Grant{"xoxp-T1-again", "Renamed", "T1", "U1", {"users.profile:write"}});
 
     EXPECT_EQ(engine->connectPhase(), ConnectPhase::refreshed("Renamed"));
-    EXPECT_EQ(AccountsSettings::phaseLine(engine->connectPhase()).text,
-              "Renamed was already connected \u2014 its details were refreshed.");
     EXPECT_EQ(logged(ConnectText::refreshed("T1")), 1u);
     EXPECT_EQ(configuredTeams(), (std::vector<std::string>{"T1 (off)", "T2"}));
     EXPECT_EQ(keyringToken("T1"), "xoxp-T1-again");

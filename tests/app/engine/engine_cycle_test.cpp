@@ -58,8 +58,7 @@ TEST_F(EngineTest, PollsNoMoreOftenThanEveryThirtySeconds) {
         timers->advance(expected);
         settle();
         EXPECT_EQ(source->reads(), reads + 1);
-        stopEngine();
-        engine.reset();
+        discardEngine();
     }
 }
 
@@ -115,8 +114,6 @@ TEST_F(EngineTest, NotPostingSaysWhy) {
          {Case{{}, {}, false, EngineText::kConnectSlack}, Case{{"T1"}, {"T1"}, false, EngineText::kReconnectSlack},
           Case{{"T1", "T2"}, {}, true, EngineText::kNoWorkspacePosting}}) {
         SCOPED_TRACE(each.reason);
-        slack.clear();
-        tokens.clear();
         makeEngine(each.accounts, "restore", each.withoutToken);
         if (each.disable) {
             VibeConfig config = engine->config();
@@ -129,8 +126,7 @@ TEST_F(EngineTest, NotPostingSaysWhy) {
         play("Kavinsky", "Nightcall");
         EXPECT_EQ(statusLine(), std::string(each.reason) + " \u2014 \u266A Nightcall");
         EXPECT_EQ(engine->devoState(), DevoState::notConnected);
-        stopEngine();
-        engine.reset();
+        discardEngine();
     }
     EXPECT_EQ(logged("slack: no stored token for Team T1 \u2014 reconnect required"), 1U);
 }

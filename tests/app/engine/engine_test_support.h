@@ -269,6 +269,15 @@ protected:
         auto stopping = engine->stop();
         processEventsUntil([&] { return stopping.isReady(); });
     }
+    /// Stops and drops the engine and forgets its workspaces, tokens and state.json: the next row of a table
+    /// starts afresh.
+    void discardEngine() {
+        stopEngine();
+        engine.reset();
+        slack.clear();
+        tokens.clear();
+        std::filesystem::remove(path("state.json"));
+    }
 
     std::vector<std::string> lines() {
         m_log.flush();

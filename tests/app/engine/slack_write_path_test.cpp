@@ -109,18 +109,6 @@ TEST_F(EngineTest, OwnershipDecidesEachWrite) {
     EXPECT_EQ(t1.status.text, "Focus \u00B7 Nightcall");
 }
 
-TEST_F(EngineTest, RestoringPutsBackTheEarlierStatusWithItsExpiration) {
-    makeEngine({"T1"});
-    slack["T1"]->status = kLunch;
-    startEngine();
-    play("Kavinsky", "Nightcall");
-    timers->advance(7s);
-    change(NowPlaying::notPlaying("paused", "Kavinsky", "Nightcall"));
-    EXPECT_EQ(slack["T1"]->status, kLunch);
-    EXPECT_EQ(logged(EngineText::restored("T1")), 1U);
-    EXPECT_FALSE(record("T1").lastSetByUs);
-}
-
 TEST_F(EngineTest, AStatusSetByHandWhileTheSameTrackPlaysSurvivesTheStop) {
     makeEngine({"T1"}, "clear");
     startEngine();
@@ -141,8 +129,6 @@ TEST_F(EngineTest, FailedReads) {
                              Case{"missing scope", ServiceError::slack("missing_scope"),
                                   "write: could not read current status for T1 (missing_scope)"}}) {
         SCOPED_TRACE(each.name);
-        slack.clear();
-        std::filesystem::remove(path("state.json"));
         makeEngine({"T1"});
         FakeWorkspace& t1 = *slack["T1"];
         t1.status = kLunch;
@@ -156,23 +142,8 @@ TEST_F(EngineTest, FailedReads) {
         timers->advance(7s);
         change(NowPlaying::notRunning());
         EXPECT_EQ(t1.status, SlackStatus::empty());
-        stopEngine();
-        engine.reset();
+        discardEngine();
     }
-}
-
-TEST_F(EngineTest, AFailedReadWhileStandingByStaysStandingBy) {
-    makeEngine({"T1"});
-    startEngine();
-    play("Kavinsky", "Nightcall");
-    timers->advance(7s);
-    slack["T1"]->status = kLunch;
-    play("Justice", "Genesis"); // yields
-    timers->advance(7s);
-    slack["T1"]->getFailures.push_back(networkDown());
-    play("Kavinsky", "Odd Look");
-    EXPECT_EQ(slack["T1"]->status, kLunch);
-    EXPECT_EQ(statusLine(), "Standing by \u2014 your status was set elsewhere");
 }
 
 TEST_F(EngineTest, ARejectedTokenIsRetriedByUpdateNow) {
@@ -200,8 +171,6 @@ TEST_F(EngineTest, TurningPostingOffHandsTheStatusBackAtOnce) {
          {std::pair{"restore", kLunch}, std::pair{"clear", SlackStatus::empty()},
           std::pair{"leave", SlackStatus{.text = "Focus \u00B7 Nightcall", .emoji = ":zap:", .expiration = 0}}}) {
         SCOPED_TRACE(whenMusicStops);
-        slack.clear();
-        std::filesystem::remove(path("state.json"));
         makeEngine({"T1"}, whenMusicStops);
         slack["T1"]->status = kLunch;
         startEngine();
@@ -211,8 +180,7 @@ TEST_F(EngineTest, TurningPostingOffHandsTheStatusBackAtOnce) {
         settle();
         EXPECT_EQ(slack["T1"]->status, expected);
         EXPECT_FALSE(engine->config().slackAccounts.front().isEnabled);
-        stopEngine();
-        engine.reset();
+        discardEngine();
     }
 }
 
@@ -221,8 +189,10 @@ TEST_F(EngineTest, StoppingHandsBackIgnoringPacing) {
     slack["T1"]->status = kLunch;
     startEngine();
     play("Kavinsky", "Nightcall");
-    stopEngine(); // right after the write
-    EXPECT_EQ(slack["T1"]->status, kLunch);
+    stopEngine();                           // right after the write
+    EXPECT_EQ(slack["T1"]->status, kLunch); // with its expiration
+    EXPECT_EQ(logged(EngineText::restored("T1")), 1U);
+    EXPECT_FALSE(record("T1").lastSetByUs);
     EXPECT_EQ(slack["T2"]->status, SlackStatus::empty());
     EXPECT_EQ(logged(EngineText::kEngineStopped), 1U);
 }
