@@ -12,6 +12,7 @@
 
 #include "app/log/app_log.h"
 #include "core/config/built_in_config.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 #include "tests/support/temporary_folder.h"
 
@@ -33,14 +34,7 @@ struct RecordingHolder final : ConfigHolder {
     }
 };
 
-Vibe makeVibe(std::string name, std::vector<std::string> match = {}, std::string text = "t",
-              std::string emoji = ":x:") {
-    return Vibe{.name = std::move(name),
-                .statusText = std::move(text),
-                .statusEmoji = std::move(emoji),
-                .match = std::move(match),
-                .themeID = {}};
-}
+using testing::makeVibe;
 
 class VibesEditorModelTest : public ::testing::Test {
 protected:
