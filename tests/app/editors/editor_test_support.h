@@ -19,15 +19,18 @@
 
 namespace nimbrel::testing {
 
-/// The engine as the editors see it: the configuration in force, and how many were applied.
+/// The engine as the editors see it: the configuration in force, how many were applied, and how many of
+/// those asked for a run at once.
 struct FakeConfigHolder final : ConfigHolder {
     VibeConfig current;
     int applied = 0;
+    int ranNow = 0;
 
     const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool /*runNow*/) override {
+    void applyConfig(VibeConfig config, bool runNow) override {
         current = std::move(config);
         ++applied;
+        ranNow += runNow ? 1 : 0;
     }
 };
 
