@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
+#include <QObject>
 #include <QString>
 #include <QUndoStack>
-#include <QWidget>
 #include <string>
 #include <vector>
 
@@ -61,7 +61,7 @@ inline Vibe makeVibe(std::string name, std::vector<std::string> match = {}, std:
 }
 
 /// What a screen reader announces for `widget`.
-inline QString accessibleName(QWidget* widget) {
+inline QString accessibleName(QObject* widget) {
     QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
     return node != nullptr ? node->text(QAccessible::Name) : QString();
 }
