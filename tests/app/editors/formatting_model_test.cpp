@@ -1,19 +1,14 @@
 #include "app/editors/formatting_model.h"
 
-#include <QUndoStack>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/editors/vibes_editor_model.h"
 #include "tests/app/editors/editor_test_support.h"
-#include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
-
-using Holder = testing::FakeConfigHolder;
 
 Vibe makeVibe(std::string name, std::vector<std::string> match) {
     std::string text = "text of " + name;
@@ -24,7 +19,7 @@ Vibe makeVibe(std::string name, std::vector<std::string> match) {
                 .themeID = {}};
 }
 
-class FormattingModelTest : public ::testing::Test {
+class FormattingModelTest : public ::testing::Test, protected testing::EditorParts {
 protected:
     void SetUp() override {
         holder.current.vibes = {makeVibe("chill", {"indie pop"}), makeVibe("focus", {"ambient"})};
@@ -33,13 +28,9 @@ protected:
         holder.current.customThemes = {
             StatusTheme{.id = "own", .name = "Own", .prefix = "", .suffix = "", .templateText = "{track}!"},
             StatusTheme{.id = "frame", .name = "Frame", .prefix = "[", .suffix = "]"}};
-        editor.setConfigHolder(&holder);
-        ASSERT_TRUE(editor.load());
+        ASSERT_TRUE(load());
     }
 
-    testing::ManualTimers timers;
-    Holder holder;
-    VibesEditorModel editor{timers};
     FormattingModel model{editor};
 };
 

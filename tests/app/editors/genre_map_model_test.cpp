@@ -1,7 +1,6 @@
 #include "app/editors/genre_map_model.h"
 
 #include <QSignalSpy>
-#include <QUndoStack>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -9,29 +8,20 @@
 
 #include <gtest/gtest.h>
 
-#include "app/editors/vibes_editor_model.h"
 #include "tests/app/editors/editor_test_support.h"
-#include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
-using Holder = testing::FakeConfigHolder;
+using testing::makeVibe;
 
-Vibe makeVibe(std::string name, std::vector<std::string> match) {
-    return Vibe{
-        .name = std::move(name), .statusText = "t", .statusEmoji = ":x:", .match = std::move(match), .themeID = {}};
-}
-
-class GenreMapModelTest : public ::testing::Test {
+class GenreMapModelTest : public ::testing::Test, protected testing::EditorParts {
 protected:
     void SetUp() override {
         holder.current.vibes = {makeVibe("chill", {"lofi", "pop"}), makeVibe("focus", {"ambient", "Indie Pop"}),
                                 makeVibe("party", {"house"})};
         holder.current.defaultVibe = makeVibe("listening", {});
-        editor.setConfigHolder(&holder);
-        editor.setUndoStack(&stack);
-        ASSERT_TRUE(editor.load());
+        ASSERT_TRUE(load());
     }
 
     QUuid idAt(std::size_t position) const { return editor.vibes().at(position).id; }
@@ -49,10 +39,6 @@ protected:
         ASSERT_TRUE(editor.setVibe(idAt(position), vibe));
     }
 
-    testing::ManualTimers timers;
-    Holder holder;
-    QUndoStack stack;
-    VibesEditorModel editor{timers};
     GenreMapModel map{editor};
 };
 

@@ -7,26 +7,21 @@
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
-#include <QUndoStack>
 
 #include <gtest/gtest.h>
 
 #include "app/editors/engine_config_holder.h"
 #include "app/editors/engine_preview_feed.h"
 #include "app/editors/live_preview_model.h"
-#include "app/editors/vibes_editor_model.h"
 #include "tests/app/editors/editor_test_support.h"
 #include "tests/app/engine/engine_test_support.h"
-#include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
 
-using Holder = testing::FakeConfigHolder;
-
 using testing::NotoFonts;
 
-class LivePreviewInspectorTest : public ::testing::Test, private NotoFonts {
+class LivePreviewInspectorTest : public ::testing::Test, private NotoFonts, protected testing::EditorParts {
 protected:
     LivePreviewInspectorTest() {
         StatusTheme soft{.id = "soft", .name = "Soft", .prefix = "\u2729 ", .suffix = " \u2729"};
@@ -44,9 +39,7 @@ protected:
                  .match = {"ambient"},
                  .themeID = {}},
         };
-        editor.setConfigHolder(&holder);
-        editor.setUndoStack(&stack);
-        EXPECT_TRUE(editor.load());
+        EXPECT_TRUE(load());
         preview.setSelectedVibe(editor.vibes().at(0).id);
         inspector.resize(380, 460);
         inspector.show();
@@ -55,10 +48,6 @@ protected:
 
     void save(const char* name) { testing::savePicture(inspector, QLatin1String(name)); }
 
-    testing::ManualTimers timers;
-    Holder holder;
-    QUndoStack stack;
-    VibesEditorModel editor{timers};
     LivePreviewModel preview{editor};
     LivePreviewInspector inspector{preview};
 };
@@ -68,9 +57,7 @@ TEST_F(LivePreviewInspectorTest, AMatchingTrackAndItsGenreButtons) {
     EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("\u2729 Chilling \u00b7 Bags \u2014 Clairo \u2729"));
     EXPECT_EQ(inspector.counterLabel()->text(), QStringLiteral("28/100 characters"));
     ASSERT_EQ(inspector.chipButtons().size(), 3U);
-    QToolButton* mapped = inspector.chipButtons()[0];
-    EXPECT_EQ(mapped->toolTip(), QStringLiteral("Already in the selected vibe"));
-    EXPECT_EQ(mapped->text(), QStringLiteral("\u2713 Indie Pop"));
+    EXPECT_EQ(inspector.chipButtons()[0]->text(), QStringLiteral("\u2713 Indie Pop"));
     EXPECT_EQ(inspector.chipButtons()[1]->toolTip(),
               QStringLiteral("Add \u201CAlternative\u201D to the selected vibe"));
     save("live-preview-matching.png");
@@ -85,7 +72,6 @@ TEST_F(LivePreviewInspectorTest, AMatchingTrackAndItsGenreButtons) {
     EXPECT_EQ(inspector.focusWidget(), inspector.chipButtons()[1]) << "the keyboard stays on the genre";
     QTest::mouseClick(inspector.chipButtons()[0], Qt::LeftButton);
     EXPECT_EQ(stack.count(), 1);
-    save("live-preview-mapped.png");
 }
 
 TEST_F(LivePreviewInspectorTest, NothingPlayingAndNoGenres) {
@@ -96,7 +82,6 @@ TEST_F(LivePreviewInspectorTest, NothingPlayingAndNoGenres) {
     // This configuration has no default vibe, so nothing applies to an artist without genres.
     EXPECT_EQ(inspector.statusLabel()->text(), QStringLiteral("(no vibe match)"));
     EXPECT_EQ(inspector.counterLabel()->text(), QStringLiteral("0/100 characters"));
-    save("live-preview-no-genres.png");
 }
 
 /// The pane over a real engine whose player plays Justice (genres "Electronic" and "French House").
@@ -132,7 +117,6 @@ TEST_F(EnginePreviewTest, TheEnginesTrackPreviewedFromTheEditorsDraft) {
     settle();
     EXPECT_EQ(engine->config().vibes.at(0).match, (std::vector<std::string>{"electronic", "French House"}));
     EXPECT_EQ(inspector.chipButtons()[1]->toolTip(), QStringLiteral("Already in the selected vibe"));
-    testing::savePicture(inspector, QStringLiteral("live-preview-engine.png"));
 
     // The music stops: the placeholder.
     change(NowPlaying::notPlaying("paused", "Justice", "Genesis"));

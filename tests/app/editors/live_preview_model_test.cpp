@@ -1,22 +1,16 @@
 #include "app/editors/live_preview_model.h"
 
 #include <QSignalSpy>
-#include <QUndoStack>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/editors/vibes_editor_model.h"
 #include "core/theme/status_theme.h"
 #include "tests/app/editors/editor_test_support.h"
-#include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
-
-/// The engine's side: the configuration in force.
-using Holder = testing::FakeConfigHolder;
 
 Vibe makeVibe(std::string name, std::vector<std::string> match, std::string emoji = ":headphones:") {
     std::string text = "text of " + name;
@@ -27,16 +21,14 @@ Vibe makeVibe(std::string name, std::vector<std::string> match, std::string emoj
                 .themeID = {}};
 }
 
-class LivePreviewModelTest : public ::testing::Test {
+class LivePreviewModelTest : public ::testing::Test, protected testing::EditorParts {
 protected:
     void SetUp() override {
         holder.current.vibes = {makeVibe("chill", {"lofi", "indie pop"}), makeVibe("focus", {"ambient", "rock"}),
                                 makeVibe("party", {"house"}, ":partyparrot:")};
         holder.current.defaultVibe = makeVibe("listening", {});
         holder.current.statusFormat = "{vibe} \u00b7 {track} \u2014 {artist}";
-        editor.setConfigHolder(&holder);
-        editor.setUndoStack(&stack);
-        ASSERT_TRUE(editor.load());
+        ASSERT_TRUE(load());
     }
 
     QUuid idOf(const std::string& name) const {
@@ -60,10 +52,6 @@ protected:
         preview.setPlaying({.artist = std::move(artist), .track = std::move(track), .genres = std::move(genres)});
     }
 
-    testing::ManualTimers timers;
-    Holder holder;
-    QUndoStack stack;
-    VibesEditorModel editor{timers};
     LivePreviewModel preview{editor};
 };
 

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/editors/vibes_editor_model.h"
 #include "tests/app/editors/editor_test_support.h"
-#include "tests/support/manual_timers.h"
 
 namespace nimbrel {
 namespace {
@@ -66,16 +64,13 @@ TEST(ThemeEditorTextTest, SwitchingAThemesOwnTemplate) {
     EXPECT_EQ(ThemeEditorText::withOwnTemplate(own, false, "{vibe}!").templateText, std::nullopt);
 }
 
-using Holder = testing::FakeConfigHolder;
-
 TEST(ThemeEditorTextTest, WhatARouteShows) {
-    testing::ManualTimers timers;
-    Holder holder;
-    holder.current.customThemes = {StatusTheme{.id = "mine", .name = "Mine", .prefix = "", .suffix = ""},
-                                   StatusTheme{.id = "dagger", .name = "Not the dagger", .prefix = "", .suffix = ""}};
-    VibesEditorModel editor(timers);
-    editor.setConfigHolder(&holder);
-    ASSERT_TRUE(editor.load());
+    testing::EditorParts parts;
+    parts.holder.current.customThemes = {
+        StatusTheme{.id = "mine", .name = "Mine", .prefix = "", .suffix = ""},
+        StatusTheme{.id = "dagger", .name = "Not the dagger", .prefix = "", .suffix = ""}};
+    ASSERT_TRUE(parts.load());
+    VibesEditorModel& editor = parts.editor;
 
     EXPECT_EQ(ThemeEditorText::lookup(editor, "mine").kind, Kind::custom);
     EXPECT_EQ(ThemeEditorText::lookup(editor, "mine").theme.name, "Mine");

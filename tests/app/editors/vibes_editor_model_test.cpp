@@ -12,6 +12,7 @@
 
 #include "app/log/app_log.h"
 #include "core/config/built_in_config.h"
+#include "tests/app/editors/editor_test_support.h"
 #include "tests/support/manual_timers.h"
 #include "tests/support/temporary_folder.h"
 
@@ -20,27 +21,7 @@ namespace {
 
 using Draft = VibesEditorModel::EditorDraft;
 
-/// The engine's side: the configuration in force, and every configuration applied to it.
-struct RecordingHolder final : ConfigHolder {
-    VibeConfig current;
-    std::vector<VibeConfig> applied;
-
-    const VibeConfig& config() const override { return current; }
-    void applyConfig(VibeConfig config, bool runNow) override {
-        EXPECT_TRUE(runNow);
-        current = config;
-        applied.push_back(std::move(config));
-    }
-};
-
-Vibe makeVibe(std::string name, std::vector<std::string> match = {}, std::string text = "t",
-              std::string emoji = ":x:") {
-    return Vibe{.name = std::move(name),
-                .statusText = std::move(text),
-                .statusEmoji = std::move(emoji),
-                .match = std::move(match),
-                .themeID = {}};
-}
+using testing::makeVibe;
 
 class VibesEditorModelTest : public ::testing::Test {
 protected:
@@ -82,7 +63,7 @@ protected:
              logLines.emplace_back(line);
          }}};
     testing::ManualTimers timers;
-    RecordingHolder holder;
+    testing::FakeConfigHolder holder;
     QUndoStack stack;
     VibesEditorModel model{timers};
 };
@@ -125,14 +106,14 @@ TEST_F(VibesEditorModelTest, AnInvalidStateIsNeverAppliedAndAValidOneIsAppliedTr
     model.setUseDefaultVibe(false);
     editVibe(1, [](Vibe& vibe) { vibe.name = "chill "; });
     settle();
-    EXPECT_TRUE(holder.applied.empty());
+    EXPECT_EQ(holder.applied, 0);
     EXPECT_EQ(model.errorText(), QStringLiteral("Duplicate vibe name \u201Cchill\u201D."));
     EXPECT_EQ(logLines.back(), "commit: rejected \u2014 Duplicate vibe name \u201Cchill\u201D.");
 
     editVibe(1, [](Vibe& vibe) { vibe = makeVibe(" deep focus\n", {" x "}, "  on ", "\t:brain: "); });
     settle();
     EXPECT_EQ(model.errorMessage(), std::nullopt);
-    ASSERT_EQ(holder.applied.size(), 1U);
+    ASSERT_EQ(holder.applied, 1);
     EXPECT_EQ(holder.current.vibes[1], makeVibe("deep focus", {" x "}, "on", ":brain:"));
     EXPECT_EQ(holder.current.defaultVibe, std::nullopt);
     EXPECT_EQ(holder.current.pollSeconds, 300) << "what the editor does not edit stays as it was";
@@ -145,7 +126,7 @@ TEST_F(VibesEditorModelTest, AnInvalidStateIsNeverAppliedAndAValidOneIsAppliedTr
     model.setUseDefaultVibe(true);
     settle();
     EXPECT_EQ(model.errorMessage(), std::string(VibesEditorModel::kDefaultVibeNeedsName));
-    EXPECT_EQ(holder.applied.size(), 1U);
+    EXPECT_EQ(holder.applied, 1);
 }
 
 TEST_F(VibesEditorModelTest, TenQuickEditsGiveOneCommit) {
@@ -153,9 +134,10 @@ TEST_F(VibesEditorModelTest, TenQuickEditsGiveOneCommit) {
         editVibe(0, [i](Vibe& vibe) { vibe.statusText = "typed " + std::to_string(i); });
         timers.advance(std::chrono::milliseconds{300});
     }
-    EXPECT_TRUE(holder.applied.empty());
+    EXPECT_EQ(holder.applied, 0);
     timers.advance(std::chrono::milliseconds{50});
-    ASSERT_EQ(holder.applied.size(), 1U);
+    ASSERT_EQ(holder.applied, 1);
+    EXPECT_EQ(holder.ranNow, 1) << "a commit runs the engine at once";
     EXPECT_EQ(holder.current.vibes[0].statusText, "typed 10");
     EXPECT_FALSE(model.hasPendingCommit());
 }
@@ -171,7 +153,7 @@ TEST_F(VibesEditorModelTest, AnEditThatLeavesTheConfigurationEqualAppliesNothing
     settle();
     editVibe(2, [](Vibe& vibe) { vibe.statusText += "  "; }); // trimmed away again
     settle();
-    EXPECT_TRUE(holder.applied.empty());
+    EXPECT_EQ(holder.applied, 0);
     EXPECT_TRUE(logLines.empty());
     EXPECT_EQ(signals, 3);
 }
@@ -300,12 +282,13 @@ TEST_F(VibesEditorModelTest, WithoutTheEngineNothingHappensAndClosingKeepsThePen
         closing.setUndoStack(&stack);
         ASSERT_TRUE(closing.load());
         closing.addVibe();
-        EXPECT_TRUE(holder.applied.empty());
+        EXPECT_EQ(holder.applied, 0);
     }
-    ASSERT_EQ(holder.applied.size(), 1U);
+    ASSERT_EQ(holder.applied, 1);
+    EXPECT_EQ(holder.ranNow, 1);
     EXPECT_EQ(holder.current.vibes.back().name, "new-vibe");
     stack.undo(); // the step outlives its editor and does nothing
-    EXPECT_EQ(holder.applied.size(), 1U);
+    EXPECT_EQ(holder.applied, 1);
 }
 
 } // namespace
