@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 
 const TestWorkspace kOne{"T1", "One", "U1", "xoxp-one"};
 const TestWorkspace kTwo{"T2", "Two", "U2", "xoxp-two"};
-constexpr std::string_view kArtist = "Kavinsky";
+const std::string kArtist = "Kavinsky";
 constexpr std::string_view kGenre = "Electronic";
 
 struct SentStatus {
@@ -47,7 +47,7 @@ protected:
     void SetUp() override {
         startSlack(0);
         m_slack->setStatusByHand(kOne.token, "Lunch", ":hamburger:", kLunchExpiration);
-        m_iTunes.addArtist(std::string(kArtist), std::string(kGenre));
+        m_iTunes.addArtist(kArtist, std::string(kGenre));
         ASSERT_GT(m_iTunes.start(), 0);
         ASSERT_TRUE(storeTokens({kOne, kTwo}));
         m_config = configWithWorkspaces({kOne, kTwo});
@@ -91,6 +91,12 @@ protected:
     SentStatus lastSet(const TestWorkspace& workspace) const {
         return sentStatus(slackCalls(*m_slack, workspace.token, "users.profile.set").back());
     }
+    // SIGTERM, as a session ends the program; true if it exited cleanly with status 0.
+    static bool terminate(HeadlessProgram& program) {
+        program.process().signal(SIGTERM);
+        const auto status = program.process().waitForExit(15s);
+        return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+    }
 
     TemporaryFolder m_home;
     std::unique_ptr<FakeSlackServer> m_slack;
@@ -102,7 +108,7 @@ protected:
 TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRestoresWhenTheMusicStops) {
     const auto program = startProgram();
 
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
+    ASSERT_TRUE(m_player->play(kArtist, "Nightcall"));
     ASSERT_TRUE(program->waitForLog("slack: wrote 2/2"));
     const SentStatus nightcall = expected("Nightcall");
     for (const TestWorkspace& workspace : {kOne, kTwo}) {
@@ -130,7 +136,7 @@ TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRest
     // The player announces the same track again: the run finds it written everywhere and calls nobody.
     const std::size_t before = m_slack->requestCount();
     const std::size_t reads = program->logCount(EngineText::kReading);
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
+    ASSERT_TRUE(m_player->play(kArtist, "Nightcall"));
     ASSERT_TRUE(program->waitForLog(EngineText::kReading, reads + 1));
 
     // The music stops within the pacing window: the hand-back waits for the next slot, looks at what is up,
@@ -158,26 +164,26 @@ TEST_F(HeadlessEndToEnd, WritesOnceToEachWorkspaceLeavesTheSameTrackAloneAndRest
 
 TEST_F(HeadlessEndToEnd, StandsByWhileTheStatusIsSomeoneElsesAndResumesOnceItIsCleared) {
     const auto program = startProgram();
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
+    ASSERT_TRUE(m_player->play(kArtist, "Nightcall"));
     ASSERT_TRUE(program->waitForLog("slack: wrote 2/2"));
 
     m_slack->setStatusByHand(kOne.token, "In a meeting", ":calendar:");
     // Too soon after the first writes: both wait for their next slot, then One yields and Two writes.
-    ASSERT_TRUE(m_player->changeTrack(std::string(kArtist), "Odd Look"));
+    ASSERT_TRUE(m_player->changeTrack(kArtist, "Odd Look"));
     ASSERT_TRUE(program->waitForLog(EngineText::yielding(kOne.teamID), 1, 20s));
     ASSERT_TRUE(program->waitForLog("(yielded: One)"));
     EXPECT_EQ(lastSet(kTwo).text, expected("Odd Look").text);
 
     // Another run while the meeting status stays: One is read again and left alone, quietly.
     const std::size_t oneReads = gets(kOne);
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Odd Look"));
+    ASSERT_TRUE(m_player->play(kArtist, "Odd Look"));
     ASSERT_TRUE(waitUntil([&] { return gets(kOne) > oneReads; }, 10s));
     EXPECT_EQ(sets(kOne), 1U);
     EXPECT_EQ(m_slack->profile(kOne.token)->statusText, "In a meeting");
 
     // Cleared by hand: the next track goes through in One again.
     m_slack->setStatusByHand(kOne.token, "", "");
-    ASSERT_TRUE(m_player->changeTrack(std::string(kArtist), "Protovision"));
+    ASSERT_TRUE(m_player->changeTrack(kArtist, "Protovision"));
     ASSERT_TRUE(program->waitForLog(EngineText::resuming(kOne.teamID)));
     ASSERT_TRUE(waitUntil([&] { return sets(kOne) == 2; }, 10s));
     EXPECT_EQ(lastSet(kOne).text, expected("Protovision").text);
@@ -187,16 +193,12 @@ TEST_F(HeadlessEndToEnd, StandsByWhileTheStatusIsSomeoneElsesAndResumesOnceItIsC
 TEST_F(HeadlessEndToEnd, SigtermWhileAWriteHangsEndsTheProgramWithinTheStopLimit) {
     m_slack->script("", ScriptedResponse::hang());
     const auto program = startProgram();
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
+    ASSERT_TRUE(m_player->play(kArtist, "Nightcall"));
     ASSERT_TRUE(m_slack->waitForRequests(1, 20s));
 
     const auto signalled = std::chrono::steady_clock::now();
-    program->process().signal(SIGTERM);
-    const auto status = program->process().waitForExit(15s);
+    ASSERT_TRUE(terminate(*program));
     const auto took = std::chrono::steady_clock::now() - signalled;
-    ASSERT_TRUE(status.has_value());
-    EXPECT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
     // The program allows itself 5 s; the rest is room for a loaded machine and a sanitizer build to exit.
     EXPECT_LT(took, 7s);
     EXPECT_EQ(program->logCount(EngineText::kEngineStopped), 1U);
@@ -204,17 +206,14 @@ TEST_F(HeadlessEndToEnd, SigtermWhileAWriteHangsEndsTheProgramWithinTheStopLimit
 
 TEST_F(HeadlessEndToEnd, SlackRefusingConnectionsLosesNothingAndTheNextRunWrites) {
     auto program = startProgram();
-    ASSERT_TRUE(m_player->play(std::string(kArtist), "Nightcall"));
+    ASSERT_TRUE(m_player->play(kArtist, "Nightcall"));
     ASSERT_TRUE(program->waitForLog("slack: wrote 2/2"));
     const nlohmann::json stateBefore = nlohmann::json::parse(readWholeFile(m_home / "state.json"));
 
     // Slack goes away; the program is stopped and cannot hand the statuses back.
     const int port = m_slack->port();
     m_slack.reset();
-    program->process().signal(SIGTERM);
-    const auto status = program->process().waitForExit(15s);
-    ASSERT_TRUE(status.has_value());
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    ASSERT_TRUE(terminate(*program));
     EXPECT_EQ(program->logCount("finish: restore failed for T1 \u2014 "), 1U);
     EXPECT_EQ(nlohmann::json::parse(readWholeFile(m_home / "state.json")), stateBefore);
 
@@ -224,14 +223,13 @@ TEST_F(HeadlessEndToEnd, SlackRefusingConnectionsLosesNothingAndTheNextRunWrites
     const SentStatus nightcall = expected("Nightcall");
     m_slack->setStatusByHand(kOne.token, nightcall.text, nightcall.emoji);
     m_slack->setStatusByHand(kTwo.token, nightcall.text, nightcall.emoji);
-    ASSERT_TRUE(m_player->changeTrack(std::string(kArtist), "Odd Look"));
+    ASSERT_TRUE(m_player->changeTrack(kArtist, "Odd Look"));
     program = startProgram();
     ASSERT_TRUE(program->waitForLog("slack: wrote 2/2", 2));
     EXPECT_EQ(lastSet(kOne).text, expected("Odd Look").text);
     EXPECT_EQ(lastSet(kTwo).text, expected("Odd Look").text);
 
-    program->process().signal(SIGTERM);
-    ASSERT_TRUE(program->process().waitForExit(15s).has_value());
+    ASSERT_TRUE(terminate(*program));
     const auto lunch = m_slack->profile(kOne.token);
     EXPECT_EQ(lunch->statusText, "Lunch");
     EXPECT_EQ(lunch->statusExpiration, kLunchExpiration);

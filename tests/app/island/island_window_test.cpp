@@ -77,17 +77,12 @@ private:
     ChangeHandler m_handler;
 };
 
-/// A cover: a diagonal gradient with a disc, encoded as PNG, as a player would hand it over.
+/// A cover: a disc on a plain ground, encoded as PNG, as a player would hand it over.
 std::vector<char> coverImage() {
     QImage image(300, 300, QImage::Format_RGB32);
+    image.fill(QColor(0x3a, 0x1c, 0x71));
     QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 300, 300);
-    gradient.setColorAt(0, QColor(0xff, 0x5f, 0x6d));
-    gradient.setColorAt(1, QColor(0x3a, 0x1c, 0x71));
-    painter.fillRect(image.rect(), gradient);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(QColor(255, 220, 120));
-    painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(150, 170), 70, 70);
     painter.end();
     QByteArray bytes;
@@ -258,9 +253,7 @@ TEST_F(IslandWindowTest, ShowsTheTrackTheCoverAndTheControls) {
     EXPECT_EQ(content().headline().secondLine(), u"Kavinsky");
     EXPECT_TRUE(content().headline().caption().isEmpty());
     EXPECT_FALSE(content().artTile().image().isNull());
-    EXPECT_EQ(content().transport().previousButton().label(), IslandText::kPreviousTrack);
     EXPECT_EQ(content().transport().playPauseButton().label(), IslandText::kPause);
-    EXPECT_EQ(content().transport().nextButton().label(), IslandText::kNextTrack);
     EXPECT_EQ(content().slackToggle().button().label(), IslandText::kPauseSlack);
     // The headline's measurements went into the layout, and the island grew to fit its lines.
     EXPECT_EQ(controller->model().layout().headlineHeight, content().headline().textHeight());

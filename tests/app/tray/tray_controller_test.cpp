@@ -56,17 +56,19 @@ QStringList registeredItems() {
 class TrayDisplayTest : public EngineTest {
 protected:
     void makeTray() {
+        const auto note = [this](const char* what) {
+            return [this, what] {
+                opened.emplace_back(what);
+            };
+        };
         tray = std::make_unique<TrayController>(
             *engine, metrics,
-            TrayController::Actions{.openEditor = [this] { opened.emplace_back("editor"); },
-                                    .openSettings = [this] { opened.emplace_back("settings"); },
+            TrayController::Actions{.openEditor = note("editor"),
+                                    .openSettings = note("settings"),
                                     .openSlackSettings = nullptr, // "Connect Slack…" falls back to the settings
-                                    .openSourcesSettings = [this] { opened.emplace_back("sources"); },
-                                    .checkForUpdates = [this] { opened.emplace_back("updates"); },
-                                    .quit =
-                                        [this] {
-                                            opened.emplace_back("quit");
-                                        }},
+                                    .openSourcesSettings = note("sources"),
+                                    .checkForUpdates = note("updates"),
+                                    .quit = note("quit")},
             [this](LogLevel level, std::string_view line) {
                 trayLines.emplace_back(std::to_string(static_cast<int>(level)) + " " + std::string(line));
             });
@@ -134,7 +136,7 @@ TEST_F(TrayDisplayTest, RegistersWithThePanelAndDrawsItsMenu) {
     pixmaps.endArray();
     ASSERT_FALSE(largest.isNull());
     EXPECT_TRUE(largest.save(QStringLiteral(NIMBREL_TRAY_ICON_PNG)));
-    EXPECT_EQ(property(service, path, sni, QStringLiteral("ToolTip")).isValid(), true);
+    EXPECT_TRUE(property(service, path, sni, QStringLiteral("ToolTip")).isValid());
 
     // The model's items as menu entries (their texts and order are the model test's), with shortcuts.
     EXPECT_EQ(action("Edit Vibes\u2026")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));

@@ -15,23 +15,23 @@ namespace {
 
 using Action = TrayMenuModel::Action;
 
-/// The visible items as one line each: "text [shortcut] -> action", "---" for a separator.
+/// One item as a line: "text [shortcut] -> action".
+std::string entry(std::string_view text, Action action, std::string_view shortcut = {}) {
+    return std::string(text) + (shortcut.empty() ? "" : " [" + std::string(shortcut) + "]") + " -> " +
+           std::to_string(static_cast<int>(action));
+}
+
+/// The visible items as one line each, "---" for a separator.
 std::vector<std::string> shown(const std::vector<TrayMenuModel::Item>& items) {
     std::vector<std::string> lines;
     for (const TrayMenuModel::Item& item : items) {
         if (item.isSeparator) {
             lines.emplace_back("---");
         } else if (item.isVisible) {
-            lines.push_back(item.text + (item.shortcut.empty() ? "" : " [" + item.shortcut + "]") + " -> " +
-                            std::to_string(static_cast<int>(item.action)));
+            lines.push_back(entry(item.text, item.action, item.shortcut));
         }
     }
     return lines;
-}
-
-std::string entry(std::string_view text, Action action, std::string_view shortcut = {}) {
-    return std::string(text) + (shortcut.empty() ? "" : " [" + std::string(shortcut) + "]") + " -> " +
-           std::to_string(static_cast<int>(action));
 }
 
 class TrayMenuTest : public EngineTest {};
