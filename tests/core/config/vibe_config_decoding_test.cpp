@@ -196,14 +196,5 @@ TEST(VibeConfigDecoding, OfSeveralFaultsTheFirstKeyInDecodingOrderIsReported) {
     }
 }
 
-// The reader's own tests cover syntax errors; these show the configuration passes their position on.
-TEST(VibeConfigDecoding, SyntaxErrorsNameLineAndColumn) {
-    const DecodeError error =
-        decodeFailure("{\n  \"theme\": \"plain\",\n  \"vibes\": [\n    {\"name\": \"a\",}\n  ]\n}");
-    EXPECT_EQ(error.location(), "line 4, column 18");
-    EXPECT_EQ(error.reason().rfind("not valid JSON (", 0), 0u) << error.reason();
-    EXPECT_EQ(decodeFailure("{\"a\": \"\xFF\"}").location(), "line 1, column 8");
-}
-
 } // namespace
 } // namespace nimbrel

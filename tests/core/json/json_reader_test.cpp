@@ -25,6 +25,7 @@ TEST(JsonReader, SyntaxErrorsAreLocatedByLineAndCharacterColumn) {
     const std::pair<const char*, const char*> cases[] = {{"{\"a\": 1,\n  \"b\": tru\n}", "line 2, column 11"},
                                                          {"{\n\"caf\u00E9\u00E9\": x}", "line 2, column 10"},
                                                          {"[1, 2", "line 1, column 6"},
+                                                         {"{\"a\": \"\xFF\"}", "line 1, column 8"},
                                                          {"", "line 1, column 1"}};
     for (const auto& [document, location] : cases) {
         EXPECT_EQ(parseFailure(document).location(), location) << document;

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "core/ownership/slack_finish_plan.h"
-
 namespace nimbrel {
 namespace {
 
@@ -220,10 +218,8 @@ TEST(AppStateJson, OwnSnapshotsAreDiscardedOnReading) {
         "recently_set_texts": ["Other song"], "recently_set_emoji": [""]})");
     EXPECT_EQ(reading.discardedSelfSnapshots, (std::vector<std::string>{"T1", "T2"}));
     EXPECT_EQ(reading.state.record("T3").savedText, "Lunch");
-    // Restoring later clears instead of putting one of our own statuses back.
-    const Instant soonAfterSaving = Instant(seconds(978'307'200 + 700'000'000 + 60));
-    EXPECT_EQ(SlackFinishPlan::decide(WhenMusicStops::restore, reading.state.record("T2"), soonAfterSaving),
-              SlackFinishPlan::clear());
+    EXPECT_FALSE(reading.state.record("T2").hasSnapshot());
+    EXPECT_TRUE(reading.state.record("T2").lastSetByUs) << "only the snapshot goes";
 }
 
 // A hand-edited or hostile state file cannot make the program hold (and the doctor print) more recent

@@ -34,6 +34,18 @@ VibeConfig configWithFormat(std::string format, std::string themeID = "plain") {
     return config;
 }
 
+// The limit of a hundred itself is checked through render below.
+TEST(StatusText, ClampCutsByCharacter) {
+    EXPECT_EQ(StatusText::clamp("abc", 0), "");
+    EXPECT_EQ(StatusText::clamp("abc", -5), "");
+    EXPECT_EQ(StatusText::clamp("abc", 1), "\u2026");
+    EXPECT_EQ(StatusText::clamp("abc", 3), "abc");
+    // Clusters are never split: a skin-toned emoji counts once and is kept or dropped whole.
+    EXPECT_EQ(StatusText::clamp("\U0001F44D\U0001F3FD\U0001F44D\U0001F3FD\U0001F44D\U0001F3FD", 2),
+              "\U0001F44D\U0001F3FD\u2026");
+    EXPECT_EQ(StatusText::clamp("\U0001F44D\U0001F3FDab", 3), "\U0001F44D\U0001F3FDab");
+}
+
 TEST(StatusTextFilled, PlaceholdersInOrder) {
     struct Case {
         std::string name;

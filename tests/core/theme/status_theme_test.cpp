@@ -4,7 +4,6 @@
 #include <nlohmann/json.hpp>
 
 #include "core/rendering/status_text.h"
-#include "core/text/graphemes.h"
 #include "tests/support/decode_failure.h"
 
 namespace nimbrel {
@@ -21,7 +20,6 @@ TEST(StatusTheme, BuiltInsAreFoundByID) {
             EXPECT_EQ(theme.summary, theme.transform.summary()) << theme.id;
         }
     }
-    EXPECT_EQ(Graphemes::count(StatusTheme::devoDJ().prefix), 11u);
 }
 
 TEST(StatusTheme, ApplyFitsTheLimitAndProtectsTheDecoration) {
