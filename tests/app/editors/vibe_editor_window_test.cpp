@@ -91,6 +91,11 @@ TEST_F(VibeEditorWindowTest, TwoVibesNamedAlikeShowTheBannerUntilOneIsRenamed) {
     EXPECT_EQ(holder.current.vibes.at(1).name, "chill ed");
     EXPECT_EQ(holder.applied, 1);
     EXPECT_EQ(name->cursorPosition(), name->text().size()) << "redrawing never moves the cursor";
+
+    // Closing within the quiet period applies the edit rather than dropping it.
+    QTest::keyClicks(name, QStringLiteral("!"));
+    window.close();
+    EXPECT_EQ(holder.current.vibes.at(1).name, "chill ed!");
 }
 
 TEST_F(VibeEditorWindowTest, AVibesKeywordsEmojiAndThemeAreEditedInPlace) {
